@@ -19,11 +19,18 @@ function(quorvel_add_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  # The environment goes through env(1): a list-valued ENVIRONMENT property
+  # does not survive test discovery.
+  set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR
+    "/usr/bin/env;QT_QPA_PLATFORM=offscreen;QUORVEL_PROGRAM_DIR=${QUORVEL_PROGRAM_DIR};QUORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  set(props TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVEL_PROGRAM_DIR=${QUORVEL_PROGRAM_DIR};QUORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    PROPERTIES ${props})
 endfunction()
 
 # quorvel_add_benchmark(NAME <name> SOURCES ... LIBS ...)

@@ -197,36 +197,41 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
     const std::string eol = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     const std::string newLine = key + "=" + SingleLine(value);
 
-    std::vector<std::string_view> lines = SplitLines(content);
     std::string out;
     out.reserve(content.size() + newLine.size() + section.size() + 8);
     bool inSection = false, sectionSeen = false, written = false;
+    std::size_t insertAt = std::string::npos;  // after the section's last non-blank line
+    auto insertNewKey = [&] {
+        out.insert(insertAt, newLine + eol);
+        written = true;
+    };
     std::string k, v;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string_view line = lines[i];
+    for (std::string_view line : SplitLines(content)) {
         if (auto name = SectionName(line)) {
-            if (inSection && !written) {
-                out += newLine + eol;
-                written = true;
-            }
-            inSection = EqualsNoCase(*name, section);
+            if (inSection && !written) insertNewKey();
+            inSection = !written && EqualsNoCase(*name, section);
             sectionSeen = sectionSeen || inSection;
-        } else if (inSection && !written && KeyValue(line, k, v) && EqualsNoCase(k, key)) {
+            out.append(line);
+            out += eol;
+            if (inSection) insertAt = out.size();
+            continue;
+        }
+        if (inSection && !written && KeyValue(line, k, v) && EqualsNoCase(k, key)) {
             out += newLine + eol;
             written = true;
             continue;
         }
         out.append(line);
         out += eol;
+        if (inSection && !Trim(line).empty()) insertAt = out.size();
     }
     if (!written) {
-        if (!sectionSeen) {
-            if (!out.empty())
-                out += eol;
-            out += "[" + section + "]" + eol;
+        if (sectionSeen) {
+            insertNewKey();
+        } else {
+            if (!out.empty()) out += eol;
+            out += "[" + section + "]" + eol + newLine + eol;
         }
-        // Trailing blank lines of the last section stay after the new key.
-        out += newLine + eol;
     }
     return ReplaceFile(path, out, mode);
 }
