@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "ShellFixture.h"
@@ -128,6 +130,17 @@ TEST_F(TxtLogTest, WriteFailureShowsBoxLosesLineAndGoesOn) {
     std::filesystem::remove(dir.file("Log/RodiZerad240315090000_0.txt"));
     log->WriteLog("next try");
     EXPECT_NE(ReadFile(log->currentFileName()).find("next try"), std::string::npos);
+}
+
+TEST_F(TxtLogTest, FullDiskShowsBoxAndKeepsTheSeries) {
+    FakeClock clock({2024, 3, 15, 9, 0, 0, 0});
+    auto log = makeLog(clock);
+    std::filesystem::create_directory(dir.file("Log"));
+    std::filesystem::create_symlink("/dev/full", dir.file("Log/RodiZerad240315090000_0.txt"));
+    log->WriteLog("no space");
+    ASSERT_EQ(box->texts().size(), 1u);
+    EXPECT_EQ(box->texts()[0], "no space:" + std::string(std::strerror(ENOSPC)));
+    EXPECT_EQ(log->currentFileName(), dir.file("Log/RodiZerad240315090000_0.txt"));
 }
 
 TEST_F(TxtLogTest, LogFolderThatCannotBeCreatedDropsSilently) {
