@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+class TPrefixIndex;
+struct TRuleLists;
+
 inline constexpr const char* kDialRuleFileName = "DialRule.xml";
 
 // Largest "TelLength" a rule file may give: no telephone number is longer.
@@ -122,11 +125,8 @@ class TTelRule {
     // A text shorter than this that begins no segment is still undecided.
     static constexpr int kMobilSegThreshold = 3;
 
-    class TPrefixIndex;
-    class TRuleReader;
-
   private:
-    void Clear();
+    TRuleLoadResult Install(TRuleLoadResult result, TRuleLists& lists, const std::string& name);
 
     std::vector<TIPPrefix> ipPrefixs_;
     std::vector<TShortTelNo> shortTelNos_;
@@ -139,8 +139,6 @@ class TTelRule {
     std::unique_ptr<TPrefixIndex> areaCodeIndex_;
     std::unique_ptr<TPrefixIndex> mobilSegIndex_;
     std::unique_ptr<TPrefixIndex> iNetIndex_;
-
-    friend class TRuleReader;
 };
 
 // The rule file beside the running program.
