@@ -67,6 +67,15 @@ bool LineRecorder::Finish(uint64_t until, const LineMixer& line, std::string& er
     if (!Write(error)) {
         return false;
     }
+    const std::vector<uint8_t> header = encoder_->HeaderFrame();
+    if (!header.empty()) {
+        if (std::fseek(file_, 0, SEEK_SET) != 0 ||
+            std::fwrite(header.data(), 1, header.size(), file_) != header.size()) {
+            error = "cannot write the header of '" + path_ + "': " + std::strerror(errno);
+            Abandon();
+            return false;
+        }
+    }
     const int closed = std::fclose(file_);
     file_ = nullptr;
     encoder_.reset();

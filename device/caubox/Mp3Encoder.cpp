@@ -25,8 +25,8 @@ Mp3Encoder::Mp3Encoder(int sampleRate, int kbps) {
     lame_set_VBR(lame, vbr_off);
     lame_set_brate(lame, kbps);
     lame_set_quality(lame, 5);
-    // The stream is written as it is produced: no header to patch afterwards.
-    lame_set_bWriteVbrTag(lame, 0);
+    // An empty first frame, filled in at the end with the stream's delay and length.
+    lame_set_bWriteVbrTag(lame, 1);
     lame_set_write_id3tag_automatic(lame, 0);
     if (lame_init_params(lame) < 0) {
         lame_close(lame);
@@ -80,6 +80,16 @@ bool Mp3Encoder::Flush(std::vector<uint8_t>& out) {
     }
     out.resize(start + static_cast<std::size_t>(written));
     return true;
+}
+
+std::vector<uint8_t> Mp3Encoder::HeaderFrame() {
+    if (lame_ == nullptr || !flushed_) {
+        return {};
+    }
+    std::vector<uint8_t> frame(2880);
+    const std::size_t size = lame_get_lametag_frame(lame_, frame.data(), frame.size());
+    frame.resize(size <= frame.size() ? size : 0);
+    return frame;
 }
 
 }  // namespace caubox

@@ -45,7 +45,12 @@ bool ControlClient::Exchange(const std::string& command, std::string& answer, st
         error = "not connected";
         return false;
     }
-    return SendAll(command + "\n", error) && ReadLine(answer, error, timeoutMs);
+    if (SendAll(command + "\n", error)) {
+        return ReadLine(answer, error, timeoutMs);
+    }
+    // A box that turned the connection away has said why before closing it.
+    std::string ignored;
+    return ReadLine(answer, ignored, 0);
 }
 
 bool ControlClient::SendAll(const std::string& data, std::string& error) {
