@@ -1,0 +1,257 @@
+#include "client/service/TTrdUploadTalkLog.h"
+
+#include <unistd.h>
+
+#include <exception>
+
+#include "client/service/ApiQuery.h"
+#include "client/service/QueueFileXml.h"
+#include "client/service/RecordFields.h"
+#include "client/service/WorkerLog.h"
+#include "client/service/WorkerShared.h"
+#include "client/shell/Configuration.h"
+#include "client/shell/TxtLog.h"
+#include "platform/Paths.h"
+
+namespace {
+
+std::string FolderOf(const TUploadWorkerOptions& options) {
+    return options.dataFolder.empty() ? DataFolder() : options.dataFolder;
+}
+
+std::string CallTypeText(int callType) {
+    switch (callType) {
+        case 0:
+            return "空闲";
+        case 1:
+            return "接听";
+        case 2:
+            return "呼出";
+        case 11:
+            return "未接来电";
+        default:
+            return "未定义的类型:" + std::to_string(callType);
+    }
+}
+
+std::string Journalled(const TTalkInfo& info) { return FieldToXmlText(TalkInfoAttributes(info)); }
+
+// " 话单 TelNo:%s VocID:%s Time:%s" of the upload lines.
+std::string RecordText(const TTalkInfo& info) {
+    return "话单 TelNo:" + info.CallerID + " VocID:" + info.guidVocID +
+           " Time:" + QueueDateTimeText(info.tmStart);
+}
+
+std::string ChildFailureLine(const TTalkInfo& info, const std::string& error) {
+    return "提交历史话单异常: TelNo:" + info.CallerID + " CallType:" + CallTypeText(info.TalkType) +
+           " Time:" + QueueDateTimeText(info.tmStart) + " ->" + error + " ";
+}
+
+}  // namespace
+
+TTrdUploadTalkLog::TTrdUploadTalkLog(TUploadWorkerOptions options)
+    : options_(std::move(options)),
+      queueFile_(FolderOf(options_) + kCallLogQueueFile),
+      queue_(FolderOf(options_) + kCallLogJournalFile, queueFile_, Journalled) {
+    EnsureXmlInitialised();
+    EnsureCurlInitialised();
+    LoadQueue();
+    thread_.Start([this] { Run(); });
+}
+
+TTrdUploadTalkLog::~TTrdUploadTalkLog() { thread_.StopAndJoin(); }
+
+std::string TTrdUploadTalkLog::BuildUrl(const std::string& host, int port, const TTalkInfo& info,
+                                        const std::string& signInGuid) {
+    return TApiQuery(1002, "AgentID", std::to_string(info.UserID))
+        .add("Guid", signInGuid)
+        .add("UserAccount", info.UserAccount)
+        .add("UserName", info.UserName)
+        .add("UserFullCode", info.UserFullCode)
+        .add("TeleNumber", info.CallerID)
+        .add("TalkType", info.TalkType)
+        .add("StartTime", QueueDateTimeText(info.tmStart))
+        .add("StopTime", QueueDateTimeText(info.tmEnd))
+        .add("BusId", BusId(info.UserID))
+        .add("EnterpriseName", info.EnterpriseName)
+        .add("VoiceUri", FileNamePart(info.locFile))
+        .add("VocID", info.guidVocID)
+        .add("CompanyName", info.CompanyName)
+        .add("ClientName", info.ClientName)
+        .add("Corp", info.Corp)
+        .add("Province", info.Province)
+        .add("City", info.City)
+        .url(host, port);
+}
+
+void TTrdUploadTalkLog::SubmitTalkLog(const TTalkInfo& info) {
+    std::string error;
+    try {
+        if (queue_.Submit(info, error)) return;
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    LogWarn("添加上传话单请求异常 UserAccount:" + info.UserAccount +
+            " UserFullCode:" + info.UserFullCode + " TalkType:" + std::to_string(info.TalkType) +
+            " CallerID:" + info.CallerID + " tmStart:" + QueueDateTimeText(info.tmStart) + "  " +
+            error + " (话单暂存内存,稍后写入磁盘)");
+}
+
+void TTrdUploadTalkLog::LoadQueue() {
+    std::vector<TPersistentQueue<TTalkInfo>::Entry> entries;
+    bool fromJournal = false;
+    const std::string& journalPath = queue_.JournalPath();
+
+    if (platform::FileExists(journalPath)) {
+        TJournalReplay replay = TRecordJournal::Replay(journalPath);
+        if (!replay.opened) {
+            std::string error;
+            const std::string aside = SetFileAside(journalPath, error);
+            LogWorkerError("读取话单日志异常: ->" + replay.error + " 已改名为:" +
+                           (aside.empty() ? error : aside));
+        } else {
+            fromJournal = true;
+            if (replay.damagedLines > 0) {
+                LogWorkerError("话单日志有 " + std::to_string(replay.damagedLines) +
+                               " 行不完整,已跳过");
+            }
+            for (auto& pending : replay.pending) {
+                TFieldValues values;
+                TTalkInfo info;
+                std::string error;
+                if (FieldFromXmlText(pending.payload, values, error) &&
+                    TalkInfoFromFields(values, info, error)) {
+                    entries.emplace_back(pending.id, std::move(info));
+                } else {
+                    LogWorkerError(ChildFailureLine(info, error));
+                }
+            }
+            LogWorkerMsg("从日志恢复话单数: " + std::to_string(entries.size()));
+        }
+    }
+
+    if (!fromJournal) {
+        TQueueFileLoad load = LoadQueueFile(queueFile_, kCallLogRoot);
+        bool keepCopy = false;
+        switch (load.status) {
+            case TQueueFileLoad::Status::Missing:
+                LogWorkerMsg("无历史话单");
+                break;
+            case TQueueFileLoad::Status::Unreadable: {
+                LogWorkerError("读取历史话单异常-2: ->" + load.error + " ");
+                std::string error;
+                const std::string aside = SetFileAside(queueFile_, error);
+                LogWorkerError("无法读取的历史话单文件已改名为:" + (aside.empty() ? error : aside));
+                break;
+            }
+            case TQueueFileLoad::Status::WrongRoot: {
+                std::string error;
+                const std::string aside = SetFileAside(queueFile_, error);
+                LogWorkerError("历史话单文件根节点不是 CallLogs 而是 " + load.rootName +
+                               ",已改名为:" + (aside.empty() ? error : aside));
+                break;
+            }
+            case TQueueFileLoad::Status::Loaded:
+                LogWorkerMsg("历史话单数: " + std::to_string(load.fields.size()));
+                break;
+        }
+        std::uint64_t id = 0;
+        for (const TFieldValues& values : load.fields) {
+            TTalkInfo info;
+            std::string error;
+            if (TalkInfoFromFields(values, info, error)) {
+                entries.emplace_back(++id, std::move(info));
+            } else {
+                LogWorkerError(ChildFailureLine(info, error));
+                keepCopy = true;
+            }
+        }
+        if (keepCopy && load.status == TQueueFileLoad::Status::Loaded) {
+            // Keep the original beside, so the dropped entries can still be looked at.
+            const std::string copy = queueFile_ + ".skipped";
+            ::unlink(copy.c_str());
+            if (::link(queueFile_.c_str(), copy.c_str()) == 0) {
+                LogWorkerError("含无效条目的历史话单文件已保留为:" + copy);
+            }
+        }
+    }
+
+    std::string error;
+    if (!queue_.Start(std::move(entries), fromJournal, error)) {
+        LogWorkerError("话单队列无法写入磁盘,暂存内存: " + error);
+    }
+}
+
+void TTrdUploadTalkLog::Run() {
+    int sincePersistTry = 0;
+    while (!thread_.StopRequested()) {
+        if (!queue_.JournalOk() && (sincePersistTry += options_.idlePollMs) >=
+                                       options_.persistRetryMs) {
+            sincePersistTry = 0;
+            std::string error;
+            if (queue_.RetryPersist(error)) LogWorkerMsg("话单队列已写入磁盘");
+        }
+        TTalkInfo current;
+        if (!queue_.Front(current)) {
+            thread_.WaitFor(options_.idlePollMs);
+            continue;
+        }
+        while (true) {
+            if (Send(current)) {
+                queue_.PopFront();
+                break;
+            }
+            if (thread_.WaitFor(options_.retryDelayMs)) break;
+        }
+    }
+    SaveQueue();
+}
+
+bool TTrdUploadTalkLog::Send(const TTalkInfo& info) {
+    THttpResult result;
+    try {
+        result = HttpRequest(BuildUrl(options_.host, options_.port, info, SignInGuid()),
+                             options_.timeouts);
+    } catch (const std::exception& e) {
+        result.code = -1;
+        result.text = e.what();
+    }
+    if (result.code == 1 && IsRetryableStatus(result.status)) {
+        LogWorkerError("上传话单POST失败 <" + std::to_string(result.status) + "> HTTP状态 " +
+                       std::to_string(result.status) + " " + RecordText(info));
+        return false;
+    }
+    if (result.code != 1) {
+        LogWorkerError("上传话单POST失败 <" + std::to_string(result.code) + "> " + result.text +
+                       " " + RecordText(info));
+        return false;
+    }
+    if (result.status < 200 || result.status > 299) {
+        LogWorkerWarn("话单上传被服务拒绝 HTTP状态 " + std::to_string(result.status) +
+                      ",不再重发 " + RecordText(info));
+    }
+    LogWorkerMsg("话单上传成功:" + RecordText(info));
+    return true;
+}
+
+void TTrdUploadTalkLog::SaveQueue() {
+    const std::vector<TTalkInfo> records = queue_.Snapshot();
+    if (records.empty()) {
+        if (platform::FileExists(queueFile_) && ::unlink(queueFile_.c_str()) == 0) {
+            SyncParentFolder(queueFile_);
+        }
+        queue_.RemoveJournal();
+        return;
+    }
+    std::vector<TFieldAttributes> fields;
+    fields.reserve(records.size());
+    for (const TTalkInfo& info : records) fields.push_back(TalkInfoAttributes(info));
+    std::string error;
+    if (!SaveQueueFile(queueFile_, kCallLogRoot, fields, error)) {
+        LogWorkerError("保存话单到本地时异常-3 ->" + error);
+        queue_.CloseJournal();
+        return;
+    }
+    queue_.RemoveJournal();
+    LogWorkerMsg("保存 " + std::to_string(records.size()) + " 条话单到本地 ");
+}
