@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
 
@@ -83,6 +84,30 @@ struct BodySource {
 
 size_t DiscardAnswer(char*, size_t size, size_t count, void*) { return size * count; }
 
+// Ends a transfer that has made no progress for stallMs.
+struct StallWatch {
+    long stallMs = 0;
+    curl_off_t lastDown = -1, lastUp = -1;
+    std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
+    bool stalled = false;
+
+    static int Check(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow) {
+        auto* self = static_cast<StallWatch*>(user);
+        const auto now = std::chrono::steady_clock::now();
+        if (dlnow != self->lastDown || ulnow != self->lastUp) {
+            self->lastDown = dlnow;
+            self->lastUp = ulnow;
+            self->lastProgress = now;
+            return 0;
+        }
+        if (now - self->lastProgress >= std::chrono::milliseconds(self->stallMs)) {
+            self->stalled = true;
+            return 1;
+        }
+        return 0;
+    }
+};
+
 }  // namespace
 
 TRecordingUploadResult UploadRecording(const std::string& host, int port, const TVocFileInfo& info,
@@ -134,8 +159,11 @@ TRecordingUploadResult UploadRecording(const std::string& host, int port, const 
     curl_easy_setopt(h, CURLOPT_USERAGENT, "Mozilla/3.0 (compatible; Indy Library)");
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, DiscardAnswer);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, std::max(1L, timeouts.totalMs / 1000));
+    StallWatch stall;
+    stall.stallMs = timeouts.totalMs;
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &StallWatch::Check);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &stall);
 
     const CURLcode rc = curl_easy_perform(h);
     if (rc != CURLE_OK) {
@@ -144,7 +172,9 @@ TRecordingUploadResult UploadRecording(const std::string& host, int port, const 
             result.message = body.readError + ": " + info.locFile;
         } else {
             result.site = -10;
-            result.message = errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
+            result.message = stall.stalled ? "服务器" + std::to_string(timeouts.totalMs) +
+                                                 "毫秒无响应"
+                                           : errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
         }
         return result;
     }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <exception>
 
 #include "client/service/ApiQuery.h"
@@ -182,15 +183,18 @@ void TTrdUploadTalkLog::LoadQueue() {
     }
 }
 
+void TTrdUploadTalkLog::KeepJournal() {
+    if (queue_.JournalOk()) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPersistTry_ < std::chrono::milliseconds(options_.persistRetryMs)) return;
+    lastPersistTry_ = now;
+    std::string error;
+    if (queue_.RetryPersist(error)) LogWorkerMsg("话单队列已写入磁盘");
+}
+
 void TTrdUploadTalkLog::Run() {
-    int sincePersistTry = 0;
     while (!thread_.StopRequested()) {
-        if (!queue_.JournalOk() && (sincePersistTry += options_.idlePollMs) >=
-                                       options_.persistRetryMs) {
-            sincePersistTry = 0;
-            std::string error;
-            if (queue_.RetryPersist(error)) LogWorkerMsg("话单队列已写入磁盘");
-        }
+        KeepJournal();
         TTalkInfo current;
         if (!queue_.Front(current)) {
             thread_.WaitFor(options_.idlePollMs);
@@ -202,6 +206,7 @@ void TTrdUploadTalkLog::Run() {
                 break;
             }
             if (thread_.WaitFor(options_.retryDelayMs)) break;
+            KeepJournal();
         }
     }
     SaveQueue();

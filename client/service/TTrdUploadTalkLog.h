@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <chrono>
 #include <string>
 
 #include "client/agent/TTalkInfo.h"
@@ -37,11 +38,14 @@ public:
 private:
     void LoadQueue();
     void Run();
+    // After a disk failure: writes the queue out again now and then.
+    void KeepJournal();
     bool Send(const TTalkInfo& info);
     void SaveQueue();
 
     const TUploadWorkerOptions options_;
     const std::string queueFile_;
     TPersistentQueue<TTalkInfo> queue_;
+    std::chrono::steady_clock::time_point lastPersistTry_{};
     TStoppableThread thread_;
 };

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <exception>
 
 #include "client/service/ApiQuery.h"
@@ -135,15 +136,18 @@ void TTrdUploadVocFile::LoadQueue() {
     }
 }
 
+void TTrdUploadVocFile::KeepJournal() {
+    if (queue_.JournalOk()) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPersistTry_ < std::chrono::milliseconds(options_.persistRetryMs)) return;
+    lastPersistTry_ = now;
+    std::string error;
+    if (queue_.RetryPersist(error)) LogWorkerMsg("语音文件队列已写入磁盘");
+}
+
 void TTrdUploadVocFile::Run() {
-    int sincePersistTry = 0;
     while (!thread_.StopRequested()) {
-        if (!queue_.JournalOk() && (sincePersistTry += options_.idlePollMs) >=
-                                       options_.persistRetryMs) {
-            sincePersistTry = 0;
-            std::string error;
-            if (queue_.RetryPersist(error)) LogWorkerMsg("语音文件队列已写入磁盘");
-        }
+        KeepJournal();
         TVocFileInfo current;
         if (!queue_.Front(current)) {
             thread_.WaitFor(options_.idlePollMs);

@@ -5,6 +5,7 @@
 // TAVocRecords.xml at an orderly end.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "client/agent/TVocFileInfo.h"
@@ -31,6 +32,8 @@ public:
 private:
     void LoadQueue();
     void Run();
+    // After a disk failure: writes the queue out again now and then.
+    void KeepJournal();
     bool Upload(const TVocFileInfo& info);
     void RemoveFirst(const TVocFileInfo& info);
     void SaveQueue();
@@ -38,5 +41,6 @@ private:
     const TUploadWorkerOptions options_;
     const std::string queueFile_;
     TPersistentQueue<TVocFileInfo> queue_;
+    std::chrono::steady_clock::time_point lastPersistTry_{};
     TStoppableThread thread_;
 };
