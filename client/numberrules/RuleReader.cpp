@@ -107,6 +107,7 @@ class TListReader {
         entryIndex_ = 0;
         listFailed_ = failure_ && failure_->kind < *kind;  // dropped at the end anyway
         if (*kind == kMobilCodeSegs && !listFailed_) {
+            CollectAttributes();
             std::optional<int> length = ReadLength("TelLength", "element \"MobilCodeSegs\"");
             if (length) {
                 lists_.MobilTelLength = *length;
@@ -120,6 +121,9 @@ class TListReader {
     void ReadEntry() {
         ++entryIndex_;
         bool ok = !listFailed_;
+        if (ok) {
+            CollectAttributes();
+        }
         switch (*current_) {
             case kIPPrefixs: {
                 TIPPrefix entry;
@@ -174,14 +178,29 @@ class TListReader {
                std::to_string(entryIndex_);
     }
 
-    std::optional<std::string> Attribute(const char* attribute) {
-        xmlChar* value = xmlTextReaderGetAttribute(reader_, BAD_CAST attribute);
-        if (value == nullptr) {
-            return std::nullopt;
+    // Copies the current element's attributes; cheaper than asking for each by name.
+    void CollectAttributes() {
+        attributeCount_ = 0;
+        while (xmlTextReaderMoveToNextAttribute(reader_) == 1) {
+            const xmlChar* name = xmlTextReaderConstName(reader_);
+            const xmlChar* value = xmlTextReaderConstValue(reader_);
+            if (attributeCount_ == attributes_.size()) {
+                attributes_.emplace_back();
+            }
+            auto& [n, v] = attributes_[attributeCount_++];
+            n.assign(name ? reinterpret_cast<const char*>(name) : "");
+            v.assign(value ? reinterpret_cast<const char*>(value) : "");
         }
-        std::string text(reinterpret_cast<const char*>(value));
-        xmlFree(value);
-        return text;
+        xmlTextReaderMoveToElement(reader_);
+    }
+
+    std::optional<std::string> Attribute(const char* attribute) {
+        for (std::size_t i = 0; i < attributeCount_; ++i) {
+            if (attributes_[i].first == attribute) {
+                return attributes_[i].second;
+            }
+        }
+        return std::nullopt;
     }
 
     std::string Optional(const char* attribute) { return Attribute(attribute).value_or(""); }
@@ -258,6 +277,8 @@ class TListReader {
     bool sawRoot_ = false;
     std::optional<TFailure> failure_;
     std::string xmlError_;
+    std::vector<std::pair<std::string, std::string>> attributes_;
+    std::size_t attributeCount_ = 0;
 };
 
 TRuleLoadResult ReadWith(TReaderPtr reader, const std::string& name, TRuleLists& lists) {
