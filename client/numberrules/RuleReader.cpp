@@ -293,19 +293,23 @@ TRuleLoadResult ReadWith(TReaderPtr reader, const std::string& name, TRuleLists&
 
 TRuleLoadResult ReadRuleFile(const std::string& path, TRuleLists& lists) {
     lists = TRuleLists();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    struct TFile {
+        int fd;
+        ~TFile() {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    } file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) {
         return {false, path + ": cannot open: " + std::strerror(errno)};
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         return {false, path + ": not a regular file"};
     }
-    TRuleLoadResult result = ReadWith(
-        TReaderPtr(xmlReaderForFd(fd, path.c_str(), nullptr, kReaderOptions)), path, lists);
-    ::close(fd);
-    return result;
+    return ReadWith(TReaderPtr(xmlReaderForFd(file.fd, path.c_str(), nullptr, kReaderOptions)),
+                    path, lists);
 }
 
 TRuleLoadResult ReadRuleDocument(std::string_view document, const std::string& name,

@@ -1,5 +1,7 @@
 #include "client/numberrules/TTelRule.h"
 
+#include <exception>
+
 #include "client/numberrules/PrefixIndex.h"
 #include "client/numberrules/RuleReader.h"
 #include "client/shell/TxtLog.h"
@@ -55,13 +57,25 @@ TTelRule::~TTelRule() = default;
 
 TRuleLoadResult TTelRule::LoadFromFile(const std::string& path) {
     TRuleLists lists;
-    TRuleLoadResult result = ReadRuleFile(path, lists);
+    TRuleLoadResult result;
+    try {
+        result = ReadRuleFile(path, lists);
+    } catch (const std::exception& e) {  // out of memory on an absurd file
+        lists = TRuleLists();
+        result = {false, path + ": " + e.what()};
+    }
     return Install(std::move(result), lists, path);
 }
 
 TRuleLoadResult TTelRule::LoadFromMemory(std::string_view document, const std::string& name) {
     TRuleLists lists;
-    TRuleLoadResult result = ReadRuleDocument(document, name, lists);
+    TRuleLoadResult result;
+    try {
+        result = ReadRuleDocument(document, name, lists);
+    } catch (const std::exception& e) {
+        lists = TRuleLists();
+        result = {false, name + ": " + e.what()};
+    }
     return Install(std::move(result), lists, name);
 }
 
