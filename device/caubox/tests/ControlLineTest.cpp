@@ -6,7 +6,7 @@
 namespace caubox {
 namespace {
 
-TEST(ControlLine, TextIsAcceptedAndBinaryRefused) {
+TEST(CauBoxControlLine, TextIsAcceptedAndBinaryRefused) {
     struct Case {
         std::string line;
         bool accepted;
@@ -30,7 +30,7 @@ TEST(ControlLine, TextIsAcceptedAndBinaryRefused) {
     }
 }
 
-TEST(ControlLine, SplitsTheLowerCasedCommandFromItsArgument) {
+TEST(CauBoxControlLine, SplitsTheLowerCasedCommandFromItsArgument) {
     struct Case {
         const char* line;
         const char* name;

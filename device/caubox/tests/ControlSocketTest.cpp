@@ -77,7 +77,7 @@ class RawConnection {
     std::string pending_;
 };
 
-TEST(ControlSocket, LongAndBinaryLinesGetOneErrEachAndTheConnectionGoesOn) {
+TEST(CauBoxControlSocket, LongAndBinaryLinesGetOneErrEachAndTheConnectionGoesOn) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     RawConnection c(box.socketPath());
@@ -114,7 +114,7 @@ TEST(ControlSocket, LongAndBinaryLinesGetOneErrEachAndTheConnectionGoesOn) {
     EXPECT_EQ(c.ReadLine(), "OK");
 }
 
-TEST(ControlSocket, ClientsThatVanishMidLineRunNothing) {
+TEST(CauBoxControlSocket, ClientsThatVanishMidLineRunNothing) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const std::size_t before = NotificationLog::Instance().Size();
@@ -133,7 +133,7 @@ TEST(ControlSocket, ClientsThatVanishMidLineRunNothing) {
     EXPECT_TRUE(box.Command("status").starts_with("OK plugged=1"));
 }
 
-TEST(ControlSocket, ManyClientsAtOnceAllGetAnAnswer) {
+TEST(CauBoxControlSocket, ManyClientsAtOnceAllGetAnAnswer) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     constexpr int kClients = 48;  // more than the box keeps open at once

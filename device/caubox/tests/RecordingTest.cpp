@@ -87,7 +87,7 @@ double RecordFor(const OpenBox& box, const std::string& path, std::chrono::milli
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-TEST(Recording, QuietLineLastsAsLongAsTheRecordingRan) {
+TEST(CauBoxRecording, QuietLineLastsAsLongAsTheRecordingRan) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const std::string folder = MakeTempFolder("quiet");
@@ -103,7 +103,7 @@ TEST(Recording, QuietLineLastsAsLongAsTheRecordingRan) {
     }
 }
 
-TEST(Recording, CarriesTheLinesSoundLoopedFromAnyWavFormat) {
+TEST(CauBoxRecording, CarriesTheLinesSoundLoopedFromAnyWavFormat) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const std::string folder = MakeTempFolder("tone");
@@ -120,7 +120,7 @@ TEST(Recording, CarriesTheLinesSoundLoopedFromAnyWavFormat) {
     EXPECT_NEAR(CrossingsPerSecond(d.samples), 1200, 120) << "at its own pitch";
 }
 
-TEST(Recording, PlayedFileIsHeardAndEnds) {
+TEST(CauBoxRecording, PlayedFileIsHeardAndEnds) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const std::string folder = MakeTempFolder("play");
@@ -142,7 +142,7 @@ TEST(Recording, PlayedFileIsHeardAndEnds) {
     EXPECT_LT(Rms(end), 50.0) << "and is over by the end";
 }
 
-TEST(Recording, NewRecordingUnplugAndCloseEachLeaveACompleteFile) {
+TEST(CauBoxRecording, NewRecordingUnplugAndCloseEachLeaveACompleteFile) {
     const std::string folder = MakeTempFolder("finish");
     const std::string first = folder + "/first.mp3";
     const std::string second = folder + "/second.mp3";
@@ -174,7 +174,7 @@ TEST(Recording, NewRecordingUnplugAndCloseEachLeaveACompleteFile) {
     }
 }
 
-TEST(Recording, PathsThatCannotBeWrittenFailWithoutAFile) {
+TEST(CauBoxRecording, PathsThatCannotBeWrittenFailWithoutAFile) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const std::string folder = MakeTempFolder("badpath");

@@ -46,7 +46,7 @@ RunResult RunUboxctl(const std::string& arguments, const std::string& input = {}
     return result;
 }
 
-TEST(Uboxctl, SendsOneCommandOrEachInputLineAndReportsTheOutcome) {
+TEST(CauBoxUboxctl, SendsOneCommandOrEachInputLineAndReportsTheOutcome) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     struct Case {
@@ -74,7 +74,7 @@ TEST(Uboxctl, SendsOneCommandOrEachInputLineAndReportsTheOutcome) {
     EXPECT_TRUE(NotificationLog::Instance().WaitFor(UBOX_EVENT_CALLER_ID));
 }
 
-TEST(Uboxctl, FailsWhenNoBoxListensOrUsageIsWrong) {
+TEST(CauBoxUboxctl, FailsWhenNoBoxListensOrUsageIsWrong) {
     const std::string nowhere = UniqueSocketPath("nobox");
     RunResult r = RunUboxctl("-s '" + nowhere + "' status");
     EXPECT_EQ(r.exitCode, 2);

@@ -22,7 +22,7 @@ NotificationLog& Log() {
     return NotificationLog::Instance();
 }
 
-TEST(VirtualBoxLifecycle, ReportsPlugInFromItsOwnThreadAndStopsAtClose) {
+TEST(CauBoxLifecycle, ReportsPlugInFromItsOwnThreadAndStopsAtClose) {
     std::size_t afterClose = 0;
     {
         OpenBox box;
@@ -41,7 +41,7 @@ TEST(VirtualBoxLifecycle, ReportsPlugInFromItsOwnThreadAndStopsAtClose) {
     EXPECT_EQ(Log().Size(), afterClose) << "nothing arrives after ubox_close";
 }
 
-TEST(VirtualBoxLifecycle, StartsUnpluggedWhenAskedAndPlugsOnCommand) {
+TEST(CauBoxLifecycle, StartsUnpluggedWhenAskedAndPlugsOnCommand) {
     OpenBox box(/*startUnplugged=*/true);
     ASSERT_EQ(box.openResult(), UBOX_OK);
     std::this_thread::sleep_for(300ms);
@@ -54,7 +54,7 @@ TEST(VirtualBoxLifecycle, StartsUnpluggedWhenAskedAndPlugsOnCommand) {
     EXPECT_EQ(box.Command("plug"), "ERR the box is already plugged in");
 }
 
-TEST(VirtualBoxLifecycle, ReplugGivesANewHandleAndRefusesTheOldOne) {
+TEST(CauBoxLifecycle, ReplugGivesANewHandleAndRefusesTheOldOne) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const int32_t first = box.handle();
@@ -76,7 +76,7 @@ struct CommandCase {
     const char* text;  // caller number, for UBOX_EVENT_CALLER_ID
 };
 
-TEST(VirtualBoxControl, EachCommandRaisesItsNotification) {
+TEST(CauBoxControl, EachCommandRaisesItsNotification) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const CommandCase cases[] = {
@@ -115,7 +115,7 @@ TEST(VirtualBoxControl, EachCommandRaisesItsNotification) {
     }
 }
 
-TEST(VirtualBoxControl, DtmfDigitIsTheLowByteOfTheParameter) {
+TEST(CauBoxControl, DtmfDigitIsTheLowByteOfTheParameter) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     for (char digit : std::string("0123456789*#ABCD")) {
@@ -132,7 +132,7 @@ struct RefusedCase {
     const char* answerStart;
 };
 
-TEST(VirtualBoxControl, BadCommandsAreRefusedWithAReasonAndRaiseNothing) {
+TEST(CauBoxControl, BadCommandsAreRefusedWithAReasonAndRaiseNothing) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const std::string folder = MakeTempFolder("refused");
@@ -187,7 +187,7 @@ TEST(VirtualBoxControl, BadCommandsAreRefusedWithAReasonAndRaiseNothing) {
     EXPECT_TRUE(box.Command("status").starts_with("OK plugged=0"));
 }
 
-TEST(VirtualBoxControl, StatusShowsPlugHookAudioAndRecording) {
+TEST(CauBoxControl, StatusShowsPlugHookAudioAndRecording) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const std::string folder = MakeTempFolder("status");
@@ -213,7 +213,7 @@ TEST(VirtualBoxControl, StatusShowsPlugHookAudioAndRecording) {
     EXPECT_NE(box.Command("status").find("audio=\"\""), std::string::npos);
 }
 
-TEST(VirtualBoxVoltage, SamplesFollowTheHookStateWhileReading) {
+TEST(CauBoxVoltage, SamplesFollowTheHookStateWhileReading) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     ASSERT_EQ(ubox_start_read_line_voltage(box.handle()), UBOX_OK);
@@ -248,7 +248,7 @@ TEST(VirtualBoxVoltage, SamplesFollowTheHookStateWhileReading) {
     EXPECT_GE(offHook, 3);
 }
 
-TEST(VirtualBoxExports, WrongOrderAndBadArgumentsGiveFailureCodes) {
+TEST(CauBoxExports, WrongOrderAndBadArgumentsGiveFailureCodes) {
     // Before any open.
     EXPECT_EQ(ubox_close(), UBOX_ERR_NOT_OPEN);
     EXPECT_EQ(ubox_record_file(1, "/tmp/x.mp3", UBOX_FORMAT_MP3), UBOX_ERR_NOT_OPEN);
@@ -305,7 +305,7 @@ TEST(VirtualBoxExports, WrongOrderAndBadArgumentsGiveFailureCodes) {
     EXPECT_EQ(ubox_send_dtmf(1, '1'), UBOX_ERR_NOT_OPEN);
 }
 
-TEST(VirtualBoxExports, CallbackMayCallExportsButNotClose) {
+TEST(CauBoxExports, CallbackMayCallExportsButNotClose) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     std::mutex mutex;
@@ -327,7 +327,7 @@ TEST(VirtualBoxExports, CallbackMayCallExportsButNotClose) {
     EXPECT_GT(version, 0.0f);
 }
 
-TEST(VirtualBoxExports, CallsFromManyThreadsWhileTheLineIsBusy) {
+TEST(CauBoxExports, CallsFromManyThreadsWhileTheLineIsBusy) {
     OpenBox box;
     ASSERT_EQ(box.openResult(), UBOX_OK);
     const std::string folder = MakeTempFolder("threads");
@@ -366,7 +366,7 @@ int BindSocketAt(const std::string& path) {
     return fd;
 }
 
-TEST(VirtualBoxSocket, StaleSocketIsReplacedLiveOneAndOtherFilesAreLeftAlone) {
+TEST(CauBoxSocket, StaleSocketIsReplacedLiveOneAndOtherFilesAreLeftAlone) {
     const std::string stale = UniqueSocketPath("stale");
     ::close(BindSocketAt(stale));  // bound, never listened: what a dead box leaves
     ::setenv("CAUBOX_CONTROL", stale.c_str(), 1);

@@ -108,7 +108,7 @@ double Rms(const std::vector<int16_t>& s) {
     return std::sqrt(sum / s.size());
 }
 
-TEST(WavFile, EveryCodingBecomesEightKilohertzMono) {
+TEST(CauBoxWavFile, EveryCodingBecomesEightKilohertzMono) {
     const Coding codings[] = {
         {"pcm8-mono-8k", 1, 8, 8000, 1},       {"pcm16-stereo-44k", 1, 16, 44100, 2},
         {"pcm16-mono-16k", 1, 16, 16000, 1},   {"pcm24-mono-48k", 1, 24, 48000, 1},
@@ -131,7 +131,7 @@ TEST(WavFile, EveryCodingBecomesEightKilohertzMono) {
     }
 }
 
-TEST(WavFile, FilesThatAreNotUsableWavAreRefusedWithAReason) {
+TEST(CauBoxWavFile, FilesThatAreNotUsableWavAreRefusedWithAReason) {
     const Coding pcm16 = {"", 1, 16, 8000, 1};
     const std::string good = ToneFile(pcm16);
     std::string noData = good.substr(0, 36);
@@ -173,7 +173,7 @@ TEST(WavFile, FilesThatAreNotUsableWavAreRefusedWithAReason) {
     EXPECT_FALSE(LoadWavForLine("/tmp", sound, error));
 }
 
-TEST(WavFile, DataChunkLongerThanTheFileIsReadAsFarAsItGoes) {
+TEST(CauBoxWavFile, DataChunkLongerThanTheFileIsReadAsFarAsItGoes) {
     std::string streamed = ToneFile({"", 1, 16, 8000, 1});
     for (int i = 40; i < 44; ++i) {
         streamed[i] = '\xff';  // a writer that never filled in the size
