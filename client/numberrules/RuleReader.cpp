@@ -50,7 +50,7 @@ class TListReader {
         xmlTextReaderSetStructuredErrorHandler(reader_, &TListReader::OnXmlError, this);
     }
 
-    TRuleLoadResult Run() {
+    TRuleLoadResult LoadRules() {
         int ret;
         while ((ret = xmlTextReaderRead(reader_)) == 1) {
             if (xmlTextReaderNodeType(reader_) != XML_READER_TYPE_ELEMENT) {
@@ -286,7 +286,7 @@ TRuleLoadResult ReadWith(TReaderPtr reader, const std::string& name, TRuleLists&
     if (!reader) {
         return {false, name + ": the XML reader could not be created"};
     }
-    return TListReader(reader.get(), name, lists).Run();
+    return TListReader(reader.get(), name, lists).LoadRules();
 }
 
 }  // namespace
