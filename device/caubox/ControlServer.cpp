@@ -117,7 +117,8 @@ void ControlServer::AppendPollFds(std::vector<pollfd>& fds) const {
     if (listenFd_ < 0) {
         return;
     }
-    fds.push_back({listenFd_, POLLIN, 0});
+    const bool acceptPaused = std::chrono::steady_clock::now() < acceptPausedUntil_;
+    fds.push_back({listenFd_, static_cast<short>(acceptPaused ? 0 : POLLIN), 0});
     for (const Client& client : clients_) {
         const short events = client.output.empty() ? POLLIN : static_cast<short>(POLLIN | POLLOUT);
         fds.push_back({client.fd, events, 0});
@@ -164,6 +165,10 @@ void ControlServer::Accept() {
     for (;;) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                acceptPausedUntil_ =
+                    std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+            }
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
                 BoxLog(LogLevel::Warning,
                        std::string("control socket accept: ") + std::strerror(errno));

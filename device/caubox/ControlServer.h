@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -55,6 +56,9 @@ class ControlServer {
     void Answer(Client& client, const std::string& answer);
 
     int listenFd_ = -1;
+    // Out of descriptors: the listening socket stays readable, so it is left
+    // out of the poll for a moment instead of spinning.
+    std::chrono::steady_clock::time_point acceptPausedUntil_{};
     std::string path_;
     dev_t device_ = 0;
     ino_t inode_ = 0;

@@ -97,9 +97,33 @@ std::string UniqueSocketPath(const std::string& tag) {
     return TestTempRoot() + "/" + UniqueName(tag) + ".sock";
 }
 
+// Removes the test's folders when the test program ends.
+class TempFolders {
+  public:
+    ~TempFolders() {
+        std::lock_guard lock(mutex_);
+        for (const std::string& folder : folders_) {
+            std::error_code ignored;
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+            std::filesystem::remove_all(folder, ignored);
+        }
+    }
+    void Add(const std::string& folder) {
+        std::lock_guard lock(mutex_);
+        folders_.push_back(folder);
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::string> folders_;
+};
+
 std::string MakeTempFolder(const std::string& tag) {
+    static TempFolders folders;
     const std::string path = TestTempRoot() + "/" + UniqueName(tag);
     std::filesystem::create_directories(path);
+    folders.Add(path);
     return path;
 }
 
