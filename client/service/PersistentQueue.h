@@ -24,8 +24,9 @@ public:
     using Entry = std::pair<std::uint64_t, Record>;
 
     // `queueFile` is the XML queue file, deleted once the journal holds its records.
-    TPersistentQueue(std::string journalPath, std::string queueFile, Encoder encode)
-        : journal_(std::move(journalPath)),
+    TPersistentQueue(std::string journalPath, std::string queueFile, Encoder encode,
+                     bool syncEachSubmit = false)
+        : journal_(std::move(journalPath), syncEachSubmit),
           queueFile_(std::move(queueFile)),
           encode_(std::move(encode)) {}
 
@@ -102,8 +103,9 @@ public:
         return list_.size();
     }
 
-    bool JournalOk() const {
+    bool JournalOk() {
         std::lock_guard<std::mutex> fileLock(fileMutex_);
+        if (journalOk_ && !journal_.Healthy()) journalOk_ = false;
         return journalOk_;
     }
 

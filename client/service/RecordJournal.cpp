@@ -89,9 +89,45 @@ std::string TRecordJournal::FormatLine(char kind, std::uint64_t id, const std::s
     return line;
 }
 
-TRecordJournal::TRecordJournal(std::string path) : path_(std::move(path)) {}
+TRecordJournal::TRecordJournal(std::string path, bool syncEachAppend)
+    : path_(std::move(path)), syncEachAppend_(syncEachAppend) {
+    if (!syncEachAppend_) flusher_ = std::thread([this] { FlushLoop(); });
+}
 
-TRecordJournal::~TRecordJournal() { Close(false); }
+TRecordJournal::~TRecordJournal() {
+    StopFlusher();
+    Close(false);
+}
+
+void TRecordJournal::FlushLoop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+        flushWanted_.wait(lock, [this] { return dirty_ || stopFlusher_; });
+        if (!dirty_) return;
+        dirty_ = false;
+        // Sync a duplicate so appends go on while the device flushes.
+        const int fd = fd_ >= 0 ? ::dup(fd_) : -1;
+        lock.unlock();
+        const bool ok = fd < 0 || ::fdatasync(fd) == 0;  // closed meanwhile: nothing to sync
+        if (fd >= 0) ::close(fd);
+        lock.lock();
+        if (!ok) syncFailed_ = true;
+    }
+}
+
+void TRecordJournal::StopFlusher() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopFlusher_ = true;
+    }
+    flushWanted_.notify_all();
+    if (flusher_.joinable()) flusher_.join();
+}
+
+bool TRecordJournal::Healthy() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !syncFailed_;
+}
 
 TJournalReplay TRecordJournal::Replay(const std::string& path) {
     TJournalReplay replay;
@@ -152,6 +188,7 @@ bool TRecordJournal::Rewrite(const std::vector<TJournalEntry>& entries, std::str
         return false;
     }
     size_ = static_cast<long long>(content.size());
+    syncFailed_ = false;
     return true;
 }
 
@@ -173,13 +210,13 @@ bool TRecordJournal::IsOpen() const {
     return fd_ >= 0;
 }
 
-bool TRecordJournal::AppendLine(const std::string& line, std::string& error) {
+bool TRecordJournal::AppendLine(const std::string& line, bool sync, std::string& error) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (fd_ < 0) {
         error = "日志文件未打开 " + path_;
         return false;
     }
-    if (!WriteAll(fd_, line.data(), line.size()) || ::fdatasync(fd_) != 0) {
+    if (!WriteAll(fd_, line.data(), line.size()) || (sync && ::fdatasync(fd_) != 0)) {
         error = ErrnoText("写入失败 " + path_);
         // Cut a partial line away so the next line starts clean.
         if (::ftruncate(fd_, size_) != 0) {
@@ -189,15 +226,20 @@ bool TRecordJournal::AppendLine(const std::string& line, std::string& error) {
         return false;
     }
     size_ += static_cast<long long>(line.size());
+    if (!sync) {
+        dirty_ = true;
+        flushWanted_.notify_one();
+    }
     return true;
 }
 
 bool TRecordJournal::AppendAdded(std::uint64_t id, const std::string& payload, std::string& error) {
-    return AppendLine(FormatLine('A', id, payload), error);
+    return AppendLine(FormatLine('A', id, payload), syncEachAppend_ || !flusher_.joinable(),
+                      error);
 }
 
 bool TRecordJournal::AppendDelivered(std::uint64_t id, std::string& error) {
-    return AppendLine(FormatLine('D', id, std::string()), error);
+    return AppendLine(FormatLine('D', id, std::string()), true, error);
 }
 
 bool TRecordJournal::Truncate(std::string& error) {
@@ -219,6 +261,8 @@ long long TRecordJournal::Size() const {
 void TRecordJournal::Close(bool removeFile) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (fd_ >= 0) {
+        if (dirty_ && !removeFile) ::fdatasync(fd_);
+        dirty_ = false;
         ::close(fd_);
         fd_ = -1;
     }

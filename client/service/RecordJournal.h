@@ -1,7 +1,9 @@
 // An append-only journal of queued records beside a queue file. Every
-// submitted record is appended (and synced) before the submit returns; every
-// delivered record gets a mark appended. Replaying the journal gives the
-// records still pending, in submission order.
+// submitted record is appended before the submit returns, so it survives a
+// crash or kill of the process; a flusher thread then syncs it to the device
+// within milliseconds (or the append syncs itself, when asked to). Every
+// delivered record gets a synced mark appended. Replaying the journal gives
+// the records still pending, in submission order.
 //
 // Line format: "<kind> <id> <checksum> <payload>\n", kind "A" (added, payload
 // is the record) or "D" (delivered, empty payload); the checksum is FNV-1a
@@ -10,7 +12,9 @@
 #pragma once
 
 #include <cstdint>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -29,7 +33,9 @@ struct TJournalReplay {
 
 class TRecordJournal {
 public:
-    explicit TRecordJournal(std::string path);
+    // syncEachAppend: every added record is synced before AppendAdded returns
+    // (a device flush per submit); otherwise the flusher thread syncs it.
+    explicit TRecordJournal(std::string path, bool syncEachAppend = false);
     ~TRecordJournal();
     TRecordJournal(const TRecordJournal&) = delete;
     TRecordJournal& operator=(const TRecordJournal&) = delete;
@@ -50,6 +56,9 @@ public:
     // previous length so a later line is not damaged.
     bool AppendAdded(std::uint64_t id, const std::string& payload, std::string& error);
     bool AppendDelivered(std::uint64_t id, std::string& error);
+    // False once a background sync has failed: what was appended since may
+    // not be on the device; the owner rewrites the journal.
+    bool Healthy() const;
     // Empties the journal (when nothing is pending).
     bool Truncate(std::string& error);
     long long Size() const;
@@ -61,12 +70,21 @@ public:
     static std::string FormatLine(char kind, std::uint64_t id, const std::string& payload);
 
 private:
-    bool AppendLine(const std::string& line, std::string& error);
+    bool AppendLine(const std::string& line, bool sync, std::string& error);
+    void FlushLoop();
+    void StopFlusher();
 
     std::string path_;
+    const bool syncEachAppend_;
     mutable std::mutex mutex_;
     int fd_ = -1;
     long long size_ = 0;
+
+    std::condition_variable flushWanted_;
+    bool dirty_ = false;
+    bool stopFlusher_ = false;
+    bool syncFailed_ = false;
+    std::thread flusher_;
 };
 
 // Writes `content` to `path` atomically: a temporary file beside it, synced,

@@ -53,7 +53,8 @@ std::string ChildFailureLine(const TTalkInfo& info, const std::string& error) {
 TTrdUploadTalkLog::TTrdUploadTalkLog(TUploadWorkerOptions options)
     : options_(std::move(options)),
       queueFile_(FolderOf(options_) + kCallLogQueueFile),
-      queue_(FolderOf(options_) + kCallLogJournalFile, queueFile_, Journalled) {
+      queue_(FolderOf(options_) + kCallLogJournalFile, queueFile_, Journalled,
+             options_.syncEachSubmit) {
     EnsureXmlInitialised();
     EnsureCurlInitialised();
     LoadQueue();

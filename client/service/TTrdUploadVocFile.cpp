@@ -32,7 +32,8 @@ std::string ChildFailureLine(const TVocFileInfo& info, const std::string& error)
 TTrdUploadVocFile::TTrdUploadVocFile(TUploadWorkerOptions options)
     : options_(std::move(options)),
       queueFile_(FolderOf(options_) + kVocQueueFile),
-      queue_(FolderOf(options_) + kVocJournalFile, queueFile_, Journalled) {
+      queue_(FolderOf(options_) + kVocJournalFile, queueFile_, Journalled,
+             options_.syncEachSubmit) {
     EnsureXmlInitialised();
     EnsureCurlInitialised();
     LoadQueue();

@@ -15,4 +15,9 @@ struct TUploadWorkerOptions {
     int retryDelayMs = 100;    // pause before a failed record is sent again
     int persistRetryMs = 1000;  // retry writing the journal after a disk failure this often
     std::string dataFolder;    // where the queue files live; empty: the data folder
+    // A submitted record is in the journal file when the submit returns (it
+    // survives a crash or kill of the process) and a flusher syncs it to the
+    // device within milliseconds. true: the submit waits for the device
+    // itself (a device flush per submit, several ms on most disks).
+    bool syncEachSubmit = false;
 };

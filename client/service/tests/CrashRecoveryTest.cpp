@@ -116,12 +116,18 @@ TEST(CrashRecoveryTest, NothingSubmittedIsLostAcrossRandomKills) {
     std::vector<long long> talkDelivered, vocDelivered;
     server.setResponder([&](const TReceivedRequest& r) {
         std::lock_guard<std::mutex> lock(mutex);
-        if (random() % 10 == 0) return TReply{500, ""};  // the service fails now and then
+        // The service fails now and then; a child killed mid-request leaves a torn one.
+        if (random() % 10 == 0 || !r.complete) return TReply{500, ""};
         if (r.target.rfind("/api.aspx?", 0) == 0) {
             talkDelivered.push_back(std::stoll(QueryValue(r.target, "TeleNumber")));
         } else {
             const std::size_t at = r.body.find("VocFile/");
-            vocDelivered.push_back(std::stoll(r.body.substr(at + 8, r.body.find(".mp3", at) - at - 8)));
+            const std::size_t end = r.body.find(".mp3", at);
+            if (at == std::string::npos || end == std::string::npos) {
+                ADD_FAILURE() << "upload without a recording name";
+                return TReply{400, ""};
+            }
+            vocDelivered.push_back(std::stoll(r.body.substr(at + 8, end - at - 8)));
         }
         return TReply{200, "{\"State\":1000}"};
     });

@@ -195,6 +195,7 @@ void TLoopbackHttpServer::serve(int fd) {
         if (keep) request.body.append(buffer, static_cast<std::size_t>(n));
         if (throttle) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    request.complete = request.bodySize >= length;
     std::function<TReply(const TReceivedRequest&)> responder;
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -22,6 +22,7 @@ struct TReceivedRequest {
     std::map<std::string, std::string> headers;  // names in lower case
     std::string body;                            // empty when bodies are not kept
     std::uint64_t bodySize = 0;
+    bool complete = false;  // the whole body announced by Content-Length arrived
 };
 
 struct TReply {
