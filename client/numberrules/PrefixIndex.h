@@ -2,10 +2,10 @@
 // without scanning the codes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class TPrefixIndex {
@@ -19,7 +19,18 @@ class TPrefixIndex {
     long FirstMatch(std::string_view text) const;
 
   private:
-    std::string arena_;  // every distinct code once, so the keys outlive the lists' moves
-    std::unordered_map<std::string_view, std::uint32_t> firstPosition_;
+    // One distinct code: where it lies in the arena and its first position.
+    struct TSlot {
+        std::size_t Hash = 0;
+        std::size_t Offset = 0;
+        std::uint32_t Length = 0;  // 0: the slot is free
+        std::uint32_t Position = 0;
+    };
+
+    const TSlot* Find(std::string_view code, std::size_t hash) const;
+
+    std::string arena_;                   // every distinct code once, end to end
+    std::vector<TSlot> slots_;            // open addressing, linear probing
+    std::size_t mask_ = 0;                // slots_.size() - 1, a power of two less one
     std::vector<std::uint32_t> lengths_;  // distinct code lengths, ascending
 };
