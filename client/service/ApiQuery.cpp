@@ -18,7 +18,9 @@ std::string TApiQuery::signedText() const {
     return "M=" + std::to_string(code_) + "&" + firstKey_ + "=" + firstValue_;
 }
 
-std::string TApiQuery::signature() const { return Md5Hex(signedText()); }
+std::string TApiQuery::signature() const {
+    return Md5Hex(signedText());
+}
 
 std::string TApiQuery::query() const {
     std::string q = "KEY=" + signature() + "&M=" + std::to_string(code_) + "&" + firstKey_ + "=" +
@@ -40,7 +42,9 @@ std::string ServiceBaseUrl(const std::string& host, int port) {
     return "http://" + host + ":" + std::to_string(port);
 }
 
-std::string BusId(int userId) { return std::to_string(userId).substr(0, 5); }
+std::string BusId(int userId) {
+    return std::to_string(userId).substr(0, 5);
+}
 
 std::string FileNamePart(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');

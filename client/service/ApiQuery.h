@@ -7,7 +7,7 @@
 #include <vector>
 
 class TApiQuery {
-public:
+  public:
     // The signed text is "M=<code>&<firstKey>=<firstValue>".
     TApiQuery(int messageCode, std::string firstKey, std::string firstValue);
 
@@ -22,7 +22,7 @@ public:
     // "http://<host>:<port>/api.aspx?" + query().
     std::string url(const std::string& host, int port) const;
 
-private:
+  private:
     int code_;
     std::string firstKey_;
     std::string firstValue_;

@@ -5,11 +5,11 @@
 #include "client/service/HttpRequest.h"
 
 class TCallerInfoRequester : public ICallerInfoRequester {
-public:
+  public:
     explicit TCallerInfoRequester(THttpTimeouts timeouts = {}) : timeouts_(timeouts) {}
     // Starts a TTrdGetCallerInfo; a thread that cannot start is logged.
     void RequestCallerInfo(const TCallerInfoRequest& request) override;
 
-private:
+  private:
     THttpTimeouts timeouts_;
 };

@@ -19,7 +19,8 @@ namespace {
 
 bool HasHttpScheme(const std::string& url) {
     std::string scheme = url.substr(0, url.find("://"));
-    for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : scheme)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return url.find("://") != std::string::npos && (scheme == "http" || scheme == "https");
 }
 
@@ -44,8 +45,7 @@ size_t AppendBody(char* data, size_t size, size_t count, void* user) {
 THttpResult HttpRequest(const std::string& url, const THttpTimeouts& timeouts) {
     THttpResult result;
     EnsureCurlInitialised();
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
-                                                            curl_easy_cleanup);
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl) {
         result.text = "没有XMLHTTP组件!";
         return result;
@@ -69,6 +69,10 @@ THttpResult HttpRequest(const std::string& url, const THttpTimeouts& timeouts) {
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs);
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, timeouts.totalMs);
     curl_easy_setopt(h, CURLOPT_PROXY, "");
+    // No request header of our own: drop the form content type libcurl adds to a POST.
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(
+        curl_slist_append(nullptr, "Content-Type:"), curl_slist_free_all);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, AppendBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
 
@@ -79,7 +83,8 @@ THttpResult HttpRequest(const std::string& url, const THttpTimeouts& timeouts) {
     }
     if (rc != CURLE_OK) {
         std::string message = errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
-        if (sink.tooLong) message = "应答超过" + std::to_string(kMaxAnswerBytes) + "字节";
+        if (sink.tooLong)
+            message = "应答超过" + std::to_string(kMaxAnswerBytes) + "字节";
         result.text = "xmlHttp-Send异常:" + message;
         return result;
     }
@@ -87,6 +92,7 @@ THttpResult HttpRequest(const std::string& url, const THttpTimeouts& timeouts) {
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     result.code = 1;
     result.status = status;
-    if (status == 200) result.text = std::move(sink.body);
+    if (status == 200)
+        result.text = std::move(sink.body);
     return result;
 }

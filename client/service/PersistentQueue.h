@@ -19,7 +19,7 @@
 
 template <class Record>
 class TPersistentQueue {
-public:
+  public:
     using Encoder = std::function<std::string(const Record&)>;
     using Entry = std::pair<std::uint64_t, Record>;
 
@@ -33,15 +33,20 @@ public:
     // Starts with `entries`, in order. Rewrites the journal to hold exactly
     // them; when that fails and the journal itself was their source, goes on
     // appending to it. Returns whether the queue is on disk.
-    bool Start(std::vector<Entry> entries, bool journalIsSource, std::string& error) {
+    // `usedIds`: the highest id the old journal holds, never handed out again.
+    bool Start(std::vector<Entry> entries, bool journalIsSource, std::uint64_t usedIds,
+               std::string& error) {
         std::lock_guard<std::mutex> fileLock(fileMutex_);
+        nextId_ = usedIds + 1;
         {
             std::lock_guard<std::mutex> listLock(listMutex_);
             list_.assign(std::make_move_iterator(entries.begin()),
                          std::make_move_iterator(entries.end()));
-            for (const auto& entry : list_) nextId_ = std::max(nextId_, entry.first + 1);
+            for (const auto& entry : list_)
+                nextId_ = std::max(nextId_, entry.first + 1);
         }
-        if (RewriteLocked(error)) return true;
+        if (RewriteLocked(error))
+            return true;
         std::string ignored;
         journalOk_ = journalIsSource && journal_.OpenForAppend(ignored);
         return journalOk_;
@@ -54,8 +59,10 @@ public:
         std::lock_guard<std::mutex> fileLock(fileMutex_);
         const std::uint64_t id = nextId_++;
         bool persisted = journalOk_ && journal_.AppendAdded(id, payload, error);
-        if (!journalOk_ && error.empty()) error = "队列文件不可写";
-        if (!persisted) journalOk_ = false;
+        if (!journalOk_ && error.empty())
+            error = "队列文件不可写";
+        if (!persisted)
+            journalOk_ = false;
         std::lock_guard<std::mutex> listLock(listMutex_);
         list_.emplace_back(id, std::move(record));
         return persisted;
@@ -64,7 +71,8 @@ public:
     // Copies the first record; false when the queue is empty.
     bool Front(Record& out) const {
         std::lock_guard<std::mutex> listLock(listMutex_);
-        if (list_.empty()) return false;
+        if (list_.empty())
+            return false;
         out = list_.front().second;
         return true;
     }
@@ -76,12 +84,14 @@ public:
         bool empty = false;
         {
             std::lock_guard<std::mutex> listLock(listMutex_);
-            if (list_.empty()) return;
+            if (list_.empty())
+                return;
             id = list_.front().first;
             list_.pop_front();
             empty = list_.empty();
         }
-        if (!journalOk_) return;
+        if (!journalOk_)
+            return;
         std::string error;
         if (empty && journal_.Size() > kCompactBytes) {
             journalOk_ = journal_.Truncate(error);
@@ -94,7 +104,8 @@ public:
         std::lock_guard<std::mutex> listLock(listMutex_);
         std::vector<Record> records;
         records.reserve(list_.size());
-        for (const auto& entry : list_) records.push_back(entry.second);
+        for (const auto& entry : list_)
+            records.push_back(entry.second);
         return records;
     }
 
@@ -105,7 +116,8 @@ public:
 
     bool JournalOk() {
         std::lock_guard<std::mutex> fileLock(fileMutex_);
-        if (journalOk_ && !journal_.Healthy()) journalOk_ = false;
+        if (journalOk_ && !journal_.Healthy())
+            journalOk_ = false;
         return journalOk_;
     }
 
@@ -133,13 +145,14 @@ public:
 
     static constexpr long long kCompactBytes = 256 * 1024;
 
-private:
+  private:
     bool RewriteLocked(std::string& error) {
         std::vector<TJournalEntry> lines;
         {
             std::lock_guard<std::mutex> listLock(listMutex_);
             lines.reserve(list_.size());
-            for (const auto& entry : list_) lines.push_back({entry.first, encode_(entry.second)});
+            for (const auto& entry : list_)
+                lines.push_back({entry.first, encode_(entry.second)});
         }
         journalOk_ = journal_.Rewrite(lines, error);
         // The journal now holds everything the queue file held.

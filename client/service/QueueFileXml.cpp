@@ -1,44 +1,51 @@
 #include "client/service/QueueFileXml.h"
 
 #include <libxml/parser.h>
-#include <libxml/xmlversion.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
+#include <libxml/xmlversion.h>
 
 #include <memory>
 #include <mutex>
 
 #include "client/service/RecordJournal.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 
 namespace {
 
 using DocPtr = std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)>;
 
-const char* Xc(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
-const xmlChar* Xu(const std::string& s) { return reinterpret_cast<const xmlChar*>(s.c_str()); }
+const char* Xc(const xmlChar* s) {
+    return reinterpret_cast<const char*>(s);
+}
+const xmlChar* Xu(const std::string& s) {
+    return reinterpret_cast<const xmlChar*>(s.c_str());
+}
 
 // Collects the parser's error messages for one parse on this thread.
 class ParseErrors {
-public:
+  public:
     ParseErrors() { xmlSetStructuredErrorFunc(this, &ParseErrors::Collect); }
     ~ParseErrors() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
     std::string text() const { return text_.empty() ? std::string("XML解析失败") : text_; }
 
-private:
+  private:
 #if LIBXML_VERSION >= 21200
     static void Collect(void* self, const xmlError* error) {
 #else
     static void Collect(void* self, xmlErrorPtr error) {
 #endif
         auto* me = static_cast<ParseErrors*>(self);
-        if (!error || !error->message || me->text_.size() > 400) return;
+        if (!error || !error->message || me->text_.size() > 400)
+            return;
         std::string message = error->message;
         while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) {
             message.pop_back();
         }
-        if (!me->text_.empty()) me->text_ += "; ";
+        if (!me->text_.empty())
+            me->text_ += "; ";
         me->text_ += "line " + std::to_string(error->line) + ": " + message;
     }
     std::string text_;
@@ -57,7 +64,8 @@ TFieldValues AttributesOf(xmlNode* element) {
 std::vector<TFieldValues> ElementChildren(xmlNode* root) {
     std::vector<TFieldValues> fields;
     for (xmlNode* child = root ? root->children : nullptr; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE) fields.push_back(AttributesOf(child));
+        if (child->type == XML_ELEMENT_NODE)
+            fields.push_back(AttributesOf(child));
     }
     return fields;
 }
@@ -74,7 +82,8 @@ void EnsureXmlInitialised() {
 TQueueFileLoad LoadQueueFile(const std::string& path, const std::string& rootName) {
     EnsureXmlInitialised();
     TQueueFileLoad load;
-    if (!platform::FileExists(path)) return load;
+    if (!platform::FileExists(path))
+        return load;
     {
         ParseErrors errors;
         DocPtr doc(xmlReadFile(path.c_str(), nullptr, kParseOptions), xmlFreeDoc);
@@ -96,13 +105,31 @@ TQueueFileLoad LoadQueueFile(const std::string& path, const std::string& rootNam
     ParseErrors ignored;
     DocPtr doc(xmlReadFile(path.c_str(), nullptr, kParseOptions | XML_PARSE_RECOVER), xmlFreeDoc);
     xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
-    if (root && Xc(root->name) == rootName) load.fields = ElementChildren(root);
+    if (root && Xc(root->name) == rootName)
+        load.fields = ElementChildren(root);
     return load;
+}
+
+std::string XmlSafeText(std::string_view value) {
+    std::string text = platform::SanitizeUtf8(value);
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r') {
+            out += "\xEF\xBF\xBD";  // XML cannot hold this control character
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 namespace {
 void AddAttributes(xmlNode* element, const TFieldAttributes& attributes) {
-    for (const auto& [name, value] : attributes) xmlSetProp(element, Xu(name), Xu(value));
+    for (const auto& [name, value] : attributes) {
+        xmlSetProp(element, Xu(name), Xu(XmlSafeText(value)));
+    }
 }
 }  // namespace
 

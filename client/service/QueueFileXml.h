@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,10 @@ bool SaveQueueFile(const std::string& path, const std::string& rootName,
 // One record as the single element `<Field .../>` (no line break inside), and back.
 std::string FieldToXmlText(const TFieldAttributes& attributes);
 bool FieldFromXmlText(const std::string& text, TFieldValues& values, std::string& error);
+
+// The text as an attribute value can hold it: invalid UTF-8 and the control
+// characters XML does not allow become U+FFFD.
+std::string XmlSafeText(std::string_view value);
 
 // Call once on the main thread before threads use libxml2 (idempotent).
 void EnsureXmlInitialised();

@@ -12,7 +12,9 @@ std::string QueueDateTimeText(const platform::DateTime& t) {
 
 namespace {
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -27,27 +29,33 @@ std::optional<platform::DateTime> ParseQueueDateTime(std::string_view text) {
     std::vector<char> separators;
     std::size_t i = 0;
     while (i < trimmed.size()) {
-        if (!std::isdigit(static_cast<unsigned char>(trimmed[i]))) return std::nullopt;
+        if (!std::isdigit(static_cast<unsigned char>(trimmed[i])))
+            return std::nullopt;
         int value = 0;
         std::size_t digits = 0;
         while (i < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[i]))) {
-            if (++digits > 4) return std::nullopt;
+            if (++digits > 4)
+                return std::nullopt;
             value = value * 10 + (trimmed[i] - '0');
             ++i;
         }
         numbers.push_back(value);
-        if (i < trimmed.size()) separators.push_back(trimmed[i++]);
-        if (i == trimmed.size() && separators.size() == numbers.size()) return std::nullopt;
+        if (i < trimmed.size())
+            separators.push_back(trimmed[i++]);
+        if (i == trimmed.size() && separators.size() == numbers.size())
+            return std::nullopt;
     }
     // Separators by position: date, date, space, time, time, fraction.
     static const char* const kAllowed[] = {"-/", "-/", " T", ":", ":", "."};
-    if (numbers.size() != 3 && numbers.size() != 6 && numbers.size() != 7) return std::nullopt;
+    if (numbers.size() != 3 && numbers.size() != 6 && numbers.size() != 7)
+        return std::nullopt;
     for (std::size_t s = 0; s < separators.size(); ++s) {
         if (std::string_view(kAllowed[s]).find(separators[s]) == std::string_view::npos) {
             return std::nullopt;
         }
     }
-    if (separators.size() >= 2 && separators[0] != separators[1]) return std::nullopt;
+    if (separators.size() >= 2 && separators[0] != separators[1])
+        return std::nullopt;
     platform::DateTime t;
     t.year = numbers[0];
     t.month = numbers[1];
@@ -57,7 +65,8 @@ std::optional<platform::DateTime> ParseQueueDateTime(std::string_view text) {
         t.minute = numbers[4];
         t.second = numbers[5];
     }
-    if (numbers.size() == 7) t.msec = numbers[6];
+    if (numbers.size() == 7)
+        t.msec = numbers[6];
     if (t.year < 1900 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1 ||
         t.day > DaysInMonth(t.year, t.month) || t.hour > 23 || t.minute > 59 || t.second > 59 ||
         t.msec > 999) {
@@ -91,20 +100,23 @@ namespace {
 
 // Reads the named attributes in turn; the first failure stays in error().
 class FieldReader {
-public:
+  public:
     explicit FieldReader(const TFieldValues& values) : values_(values) {}
 
     bool text(const char* name, std::string& out) {
-        if (failed()) return false;
+        if (failed())
+            return false;
         const auto it = values_.find(name);
-        if (it == values_.end()) return fail(std::string("缺少属性 ") + name);
+        if (it == values_.end())
+            return fail(std::string("缺少属性 ") + name);
         out = it->second;
         return true;
     }
 
     bool integer(const char* name, std::int32_t& out) {
         std::string raw;
-        if (!text(name, raw)) return false;
+        if (!text(name, raw))
+            return false;
         const auto value = platform::ParseInt64(raw);
         if (!value || *value < INT32_MIN || *value > INT32_MAX) {
             return fail(std::string("属性 ") + name + " 不是整数: " + raw.substr(0, 40));
@@ -115,9 +127,11 @@ public:
 
     bool dateTime(const char* name, platform::DateTime& out) {
         std::string raw;
-        if (!text(name, raw)) return false;
+        if (!text(name, raw))
+            return false;
         const auto value = ParseQueueDateTime(raw);
-        if (!value) return fail(std::string("属性 ") + name + " 不是日期时间: " + raw.substr(0, 40));
+        if (!value)
+            return fail(std::string("属性 ") + name + " 不是日期时间: " + raw.substr(0, 40));
         out = *value;
         return true;
     }
@@ -125,7 +139,7 @@ public:
     bool failed() const { return !error_.empty(); }
     const std::string& error() const { return error_; }
 
-private:
+  private:
     bool fail(std::string message) {
         error_ = std::move(message);
         return false;
@@ -142,7 +156,8 @@ bool TalkInfoFromFields(const TFieldValues& values, TTalkInfo& info, std::string
     r.text("CallerID", info.CallerID);
     int talkType = 0;
     std::int32_t rawType = 0;
-    if (r.integer("TalkType", rawType)) talkType = rawType;
+    if (r.integer("TalkType", rawType))
+        talkType = rawType;
     info.TalkType = talkType;
     r.dateTime("tmStart", info.tmStart);
     r.text("EnterpriseName", info.EnterpriseName);

@@ -17,7 +17,9 @@
 
 namespace {
 
-std::string ErrnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string ErrnoText(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
 
 std::uint32_t Fnv1a(std::string_view text) {
     std::uint32_t h = 2166136261u;
@@ -45,7 +47,8 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         if (n == 0) {
@@ -60,14 +63,18 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 // Parses one line (without its "\n"); false when it is damaged.
 bool ParseLine(const std::string& line, char& kind, std::uint64_t& id, std::string& payload) {
-    if (line.size() < 2 || (line[0] != 'A' && line[0] != 'D') || line[1] != ' ') return false;
+    if (line.size() < 2 || (line[0] != 'A' && line[0] != 'D') || line[1] != ' ')
+        return false;
     kind = line[0];
     const std::size_t idEnd = line.find(' ', 2);
-    if (idEnd == std::string::npos) return false;
+    if (idEnd == std::string::npos)
+        return false;
     const std::size_t sumEnd = line.find(' ', idEnd + 1);
-    if (sumEnd == std::string::npos || sumEnd - idEnd - 1 != 8) return false;
+    if (sumEnd == std::string::npos || sumEnd - idEnd - 1 != 8)
+        return false;
     const auto parsedId = platform::ParseInt64(std::string_view(line).substr(2, idEnd - 2));
-    if (!parsedId || *parsedId <= 0) return false;
+    if (!parsedId || *parsedId <= 0)
+        return false;
     id = static_cast<std::uint64_t>(*parsedId);
     payload = line.substr(sumEnd + 1);
     return line.compare(idEnd + 1, 8, ChecksumOf(kind, id, payload)) == 0;
@@ -91,7 +98,8 @@ std::string TRecordJournal::FormatLine(char kind, std::uint64_t id, const std::s
 
 TRecordJournal::TRecordJournal(std::string path, bool syncEachAppend)
     : path_(std::move(path)), syncEachAppend_(syncEachAppend) {
-    if (!syncEachAppend_) flusher_ = std::thread([this] { FlushLoop(); });
+    if (!syncEachAppend_)
+        flusher_ = std::thread([this] { FlushLoop(); });
 }
 
 TRecordJournal::~TRecordJournal() {
@@ -103,15 +111,18 @@ void TRecordJournal::FlushLoop() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
         flushWanted_.wait(lock, [this] { return dirty_ || stopFlusher_; });
-        if (!dirty_) return;
+        if (!dirty_)
+            return;
         dirty_ = false;
         // Sync a duplicate so appends go on while the device flushes.
         const int fd = fd_ >= 0 ? ::dup(fd_) : -1;
         lock.unlock();
         const bool ok = fd < 0 || ::fdatasync(fd) == 0;  // closed meanwhile: nothing to sync
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         lock.lock();
-        if (!ok) syncFailed_ = true;
+        if (!ok)
+            syncFailed_ = true;
     }
 }
 
@@ -121,7 +132,8 @@ void TRecordJournal::StopFlusher() {
         stopFlusher_ = true;
     }
     flushWanted_.notify_all();
-    if (flusher_.joinable()) flusher_.join();
+    if (flusher_.joinable())
+        flusher_.join();
 }
 
 bool TRecordJournal::Healthy() const {
@@ -140,10 +152,12 @@ TJournalReplay TRecordJournal::Replay(const std::string& path) {
     std::unordered_set<std::uint64_t> delivered;
     std::string line;
     while (true) {
-        if (!std::getline(in, line)) break;
+        if (!std::getline(in, line))
+            break;
         if (in.eof()) {
             // The last line lacks its "\n": a write that did not finish.
-            if (!line.empty()) ++replay.damagedLines;
+            if (!line.empty())
+                ++replay.damagedLines;
             break;
         }
         char kind = 0;
@@ -153,7 +167,8 @@ TJournalReplay TRecordJournal::Replay(const std::string& path) {
             ++replay.damagedLines;
             continue;
         }
-        if (id > replay.maxId) replay.maxId = id;
+        if (id > replay.maxId)
+            replay.maxId = id;
         if (kind == 'A') {
             added.push_back({id, std::move(payload)});
         } else {
@@ -167,7 +182,8 @@ TJournalReplay TRecordJournal::Replay(const std::string& path) {
     replay.opened = true;
     std::unordered_set<std::uint64_t> seen;
     for (auto& entry : added) {
-        if (delivered.count(entry.id) || !seen.insert(entry.id).second) continue;
+        if (delivered.count(entry.id) || !seen.insert(entry.id).second)
+            continue;
         replay.pending.push_back(std::move(entry));
     }
     return replay;
@@ -175,13 +191,15 @@ TJournalReplay TRecordJournal::Replay(const std::string& path) {
 
 bool TRecordJournal::Rewrite(const std::vector<TJournalEntry>& entries, std::string& error) {
     std::string content;
-    for (const auto& entry : entries) content += FormatLine('A', entry.id, entry.payload);
+    for (const auto& entry : entries)
+        content += FormatLine('A', entry.id, entry.payload);
     std::lock_guard<std::mutex> lock(mutex_);
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
-    if (!WriteFileAtomically(path_, content, error)) return false;
+    if (!WriteFileAtomically(path_, content, error))
+        return false;
     fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd_ < 0) {
         error = ErrnoText("打开失败 " + path_);
@@ -194,7 +212,8 @@ bool TRecordJournal::Rewrite(const std::vector<TJournalEntry>& entries, std::str
 
 bool TRecordJournal::OpenForAppend(std::string& error) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (fd_ >= 0) return true;
+    if (fd_ >= 0)
+        return true;
     fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ < 0) {
         error = ErrnoText("打开失败 " + path_);
@@ -234,8 +253,7 @@ bool TRecordJournal::AppendLine(const std::string& line, bool sync, std::string&
 }
 
 bool TRecordJournal::AppendAdded(std::uint64_t id, const std::string& payload, std::string& error) {
-    return AppendLine(FormatLine('A', id, payload), syncEachAppend_ || !flusher_.joinable(),
-                      error);
+    return AppendLine(FormatLine('A', id, payload), syncEachAppend_ || !flusher_.joinable(), error);
 }
 
 bool TRecordJournal::AppendDelivered(std::uint64_t id, std::string& error) {
@@ -244,7 +262,8 @@ bool TRecordJournal::AppendDelivered(std::uint64_t id, std::string& error) {
 
 bool TRecordJournal::Truncate(std::string& error) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (fd_ < 0) return false;
+    if (fd_ < 0)
+        return false;
     if (::ftruncate(fd_, 0) != 0 || ::fdatasync(fd_) != 0) {
         error = ErrnoText("截断失败 " + path_);
         return false;
@@ -261,25 +280,27 @@ long long TRecordJournal::Size() const {
 void TRecordJournal::Close(bool removeFile) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (fd_ >= 0) {
-        if (dirty_ && !removeFile) ::fdatasync(fd_);
+        if (dirty_ && !removeFile)
+            ::fdatasync(fd_);
         dirty_ = false;
         ::close(fd_);
         fd_ = -1;
     }
-    if (removeFile && ::unlink(path_.c_str()) == 0) SyncParentFolder(path_);
+    if (removeFile && ::unlink(path_.c_str()) == 0)
+        SyncParentFolder(path_);
 }
 
 void SyncParentFolder(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     ::fsync(fd);
     ::close(fd);
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& content,
-                         std::string& error) {
+bool WriteFileAtomically(const std::string& path, const std::string& content, std::string& error) {
     const std::string temp = path + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {

@@ -11,11 +11,11 @@
 // skipped on replay.
 #pragma once
 
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct TJournalEntry {
@@ -24,7 +24,7 @@ struct TJournalEntry {
 };
 
 struct TJournalReplay {
-    bool opened = false;   // false: the file could not be read (error says why)
+    bool opened = false;  // false: the file could not be read (error says why)
     std::string error;
     std::vector<TJournalEntry> pending;  // in submission order
     std::uint64_t maxId = 0;
@@ -32,7 +32,7 @@ struct TJournalReplay {
 };
 
 class TRecordJournal {
-public:
+  public:
     // syncEachAppend: every added record is synced before AppendAdded returns
     // (a device flush per submit); otherwise the flusher thread syncs it.
     explicit TRecordJournal(std::string path, bool syncEachAppend = false);
@@ -69,7 +69,7 @@ public:
     // For tests: the line for one entry.
     static std::string FormatLine(char kind, std::uint64_t id, const std::string& payload);
 
-private:
+  private:
     bool AppendLine(const std::string& line, bool sync, std::string& error);
     void FlushLoop();
     void StopFlusher();
@@ -89,8 +89,7 @@ private:
 
 // Writes `content` to `path` atomically: a temporary file beside it, synced,
 // then renamed over it, and the folder synced. False (old file kept) on failure.
-bool WriteFileAtomically(const std::string& path, const std::string& content,
-                         std::string& error);
+bool WriteFileAtomically(const std::string& path, const std::string& content, std::string& error);
 // Syncs the folder that holds `path`, so a rename or unlink in it is durable.
 void SyncParentFolder(const std::string& path);
 // Renames an unreadable file aside to "<path>.<yyyyMMddHHmmss>.bad"; returns the new name.

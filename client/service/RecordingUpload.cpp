@@ -50,7 +50,8 @@ struct BodySource {
     std::string readError;
 
     ~BodySource() {
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
     }
 
     static size_t Read(char* buffer, size_t size, size_t count, void* user) {
@@ -65,11 +66,11 @@ struct BodySource {
         };
         copyFrom(self->head, self->headSent);
         while (filled < room && self->fileSent < self->fileSize) {
-            const size_t want = static_cast<size_t>(
-                std::min<long long>(static_cast<long long>(room - filled),
-                                    self->fileSize - self->fileSent));
+            const size_t want = static_cast<size_t>(std::min<long long>(
+                static_cast<long long>(room - filled), self->fileSize - self->fileSent));
             const ssize_t n = ::read(self->fd, buffer + filled, want);
-            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n <= 0) {
                 self->readError = n == 0 ? "语音文件在上传中被截短" : std::strerror(errno);
                 return CURL_READFUNC_ABORT;
@@ -77,12 +78,15 @@ struct BodySource {
             self->fileSent += n;
             filled += static_cast<size_t>(n);
         }
-        if (self->fileSent == self->fileSize) copyFrom(self->tail, self->tailSent);
+        if (self->fileSent == self->fileSize)
+            copyFrom(self->tail, self->tailSent);
         return filled;
     }
 };
 
-size_t DiscardAnswer(char*, size_t size, size_t count, void*) { return size * count; }
+size_t DiscardAnswer(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
 
 // Ends a transfer that has made no progress for stallMs.
 struct StallWatch {
@@ -114,12 +118,11 @@ TRecordingUploadResult UploadRecording(const std::string& host, int port, const 
                                        const THttpTimeouts& timeouts) {
     TRecordingUploadResult result;
     EnsureCurlInitialised();
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
-                                                            curl_easy_cleanup);
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(nullptr,
-                                                                       curl_slist_free_all);
-    for (const char* header : {"Content-Type: multipart/form-data", "Accept: text/html, */*",
-                               "Expect:"}) {
+                                                                        curl_slist_free_all);
+    for (const char* header :
+         {"Content-Type: multipart/form-data", "Accept: text/html, */*", "Expect:"}) {
         headers.reset(curl_slist_append(headers.release(), header));
     }
     if (!curl || !headers) {
@@ -133,9 +136,9 @@ TRecordingUploadResult UploadRecording(const std::string& host, int port, const 
     struct stat st {};
     if (body.fd < 0 || ::fstat(body.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         result.site = -11;
-        result.message = body.fd < 0 ? std::string("无法打开 ") + info.locFile + ": " +
-                                           std::strerror(errno)
-                                     : "不是普通文件: " + info.locFile;
+        result.message = body.fd < 0
+                             ? std::string("无法打开 ") + info.locFile + ": " + std::strerror(errno)
+                             : "不是普通文件: " + info.locFile;
         return result;
     }
     body.fileSize = st.st_size;
@@ -172,9 +175,10 @@ TRecordingUploadResult UploadRecording(const std::string& host, int port, const 
             result.message = body.readError + ": " + info.locFile;
         } else {
             result.site = -10;
-            result.message = stall.stalled ? "服务器" + std::to_string(timeouts.totalMs) +
-                                                 "毫秒无响应"
-                                           : errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
+            result.message = stall.stalled
+                                 ? "服务器" + std::to_string(timeouts.totalMs) + "毫秒无响应"
+                             : errorBuffer[0] ? errorBuffer
+                                              : curl_easy_strerror(rc);
         }
         return result;
     }

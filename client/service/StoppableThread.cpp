@@ -2,9 +2,13 @@
 
 #include <chrono>
 
-TStoppableThread::~TStoppableThread() { StopAndJoin(); }
+TStoppableThread::~TStoppableThread() {
+    StopAndJoin();
+}
 
-void TStoppableThread::Start(std::function<void()> body) { thread_ = std::thread(std::move(body)); }
+void TStoppableThread::Start(std::function<void()> body) {
+    thread_ = std::thread(std::move(body));
+}
 
 void TStoppableThread::RequestStop() {
     {
@@ -26,5 +30,6 @@ bool TStoppableThread::WaitFor(int ms) {
 
 void TStoppableThread::StopAndJoin() {
     RequestStop();
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable())
+        thread_.join();
 }

@@ -8,7 +8,7 @@
 #include <thread>
 
 class TStoppableThread {
-public:
+  public:
     TStoppableThread() = default;
     ~TStoppableThread();  // stops and joins
     TStoppableThread(const TStoppableThread&) = delete;
@@ -22,7 +22,7 @@ public:
     // Requests a stop and waits for the body to end.
     void StopAndJoin();
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable cv_;
     bool stop_ = false;

@@ -30,7 +30,6 @@ TTrdGetAppURL::TTrdGetAppURL(TAppUrlRequest kind, std::string url, platform::Tar
         std::string block = result.code == 1 ? std::move(result.text)
                                              : "网络操作异常<" + std::to_string(result.code) +
                                                    ">:[url] " + url + " [" + result.text + "]";
-        platform::PostTextMessage(target, AppUrlAnswerMessage(kind), result.code,
-                                  std::move(block));
+        platform::PostTextMessage(target, AppUrlAnswerMessage(kind), result.code, std::move(block));
     });
 }

@@ -17,7 +17,7 @@ enum class TAppUrlRequest {
 unsigned AppUrlAnswerMessage(TAppUrlRequest kind);
 
 class TTrdGetAppURL {
-public:
+  public:
     // Starts the worker. It always posts its answer message to `target`:
     // wParam is the transport code, the block the answer (code 1) or
     // "网络操作异常<code>:[url] <url> [<failure>]" (code -1). Throws

@@ -9,8 +9,7 @@
 #include "client/service/WorkerShared.h"
 
 std::string TTrdGetCallerInfo::BuildUrl(const std::string& host, int port, int agentId,
-                                        const std::string& number,
-                                        const std::string& signInGuid) {
+                                        const std::string& number, const std::string& signInGuid) {
     return TApiQuery(1001, "AgentID", std::to_string(agentId))
         .add("TeleNumber", number)
         .add("Guid", signInGuid)

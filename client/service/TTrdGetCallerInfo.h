@@ -7,7 +7,7 @@
 #include "platform/MessageTarget.h"
 
 class TTrdGetCallerInfo {
-public:
+  public:
     // Starts the worker with copies of its inputs and of the current sign-in
     // GUID. It posts WM_TRD_CALLERINFO with `sequence` as wParam and the
     // answer, empty on failure, to `target`. Throws std::system_error when

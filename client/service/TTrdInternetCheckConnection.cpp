@@ -33,9 +33,9 @@ void RunMonitor(const std::shared_ptr<TTrdInternetCheckConnection::State>& state
         }
         std::unique_lock<std::mutex> lock(state->mutex);
         for (int i = 0; i < state->options.waitSlices && !terminated; ++i) {
-            terminated = state->changed.wait_for(
-                lock, std::chrono::milliseconds(state->options.sliceMs),
-                [&] { return state->stop; });
+            terminated =
+                state->changed.wait_for(lock, std::chrono::milliseconds(state->options.sliceMs),
+                                        [&] { return state->stop; });
         }
         terminated = terminated || state->stop;
     }
@@ -56,7 +56,9 @@ TTrdInternetCheckConnection::TTrdInternetCheckConnection(platform::TargetHandle 
     std::thread([state = state_] { RunMonitor(state); }).detach();
 }
 
-TTrdInternetCheckConnection::~TTrdInternetCheckConnection() { Stop(); }
+TTrdInternetCheckConnection::~TTrdInternetCheckConnection() {
+    Stop();
+}
 
 void TTrdInternetCheckConnection::Stop() {
     std::lock_guard<std::mutex> lock(state_->mutex);

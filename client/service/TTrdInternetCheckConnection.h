@@ -15,7 +15,7 @@ struct TConnectivityOptions {
 };
 
 class TTrdInternetCheckConnection {
-public:
+  public:
     // Starts the thread. The thread owns its state, so the monitor object may
     // be destroyed while a check is still running.
     TTrdInternetCheckConnection(platform::TargetHandle target, std::string probeAddress,
@@ -30,6 +30,6 @@ public:
 
     struct State;
 
-private:
+  private:
     std::shared_ptr<State> state_;
 };

@@ -7,7 +7,7 @@
 #include "platform/MessageTarget.h"
 
 class TTrdLogin {
-public:
+  public:
     // Starts the worker: it sends `url` and, when a response came back, posts
     // WM_TRD_LOGIN with `sequence` as wParam and the answer as text block to
     // `target`. A transport failure is only logged. Throws std::system_error

@@ -35,7 +35,9 @@ std::string CallTypeText(int callType) {
     }
 }
 
-std::string Journalled(const TTalkInfo& info) { return FieldToXmlText(TalkInfoAttributes(info)); }
+std::string Journalled(const TTalkInfo& info) {
+    return FieldToXmlText(TalkInfoAttributes(info));
+}
 
 // " 话单 TelNo:%s VocID:%s Time:%s" of the upload lines.
 std::string RecordText(const TTalkInfo& info) {
@@ -61,7 +63,9 @@ TTrdUploadTalkLog::TTrdUploadTalkLog(TUploadWorkerOptions options)
     thread_.Start([this] { Run(); });
 }
 
-TTrdUploadTalkLog::~TTrdUploadTalkLog() { thread_.StopAndJoin(); }
+TTrdUploadTalkLog::~TTrdUploadTalkLog() {
+    thread_.StopAndJoin();
+}
 
 std::string TTrdUploadTalkLog::BuildUrl(const std::string& host, int port, const TTalkInfo& info,
                                         const std::string& signInGuid) {
@@ -89,7 +93,8 @@ std::string TTrdUploadTalkLog::BuildUrl(const std::string& host, int port, const
 void TTrdUploadTalkLog::SubmitTalkLog(const TTalkInfo& info) {
     std::string error;
     try {
-        if (queue_.Submit(info, error)) return;
+        if (queue_.Submit(info, error))
+            return;
     } catch (const std::exception& e) {
         error = e.what();
     }
@@ -102,6 +107,7 @@ void TTrdUploadTalkLog::SubmitTalkLog(const TTalkInfo& info) {
 void TTrdUploadTalkLog::LoadQueue() {
     std::vector<TPersistentQueue<TTalkInfo>::Entry> entries;
     bool fromJournal = false;
+    std::uint64_t usedIds = 0;
     const std::string& journalPath = queue_.JournalPath();
 
     if (platform::FileExists(journalPath)) {
@@ -109,10 +115,11 @@ void TTrdUploadTalkLog::LoadQueue() {
         if (!replay.opened) {
             std::string error;
             const std::string aside = SetFileAside(journalPath, error);
-            LogWorkerError("读取话单日志异常: ->" + replay.error + " 已改名为:" +
-                           (aside.empty() ? error : aside));
+            LogWorkerError("读取话单日志异常: ->" + replay.error +
+                           " 已改名为:" + (aside.empty() ? error : aside));
         } else {
             fromJournal = true;
+            usedIds = replay.maxId;
             if (replay.damagedLines > 0) {
                 LogWorkerError("话单日志有 " + std::to_string(replay.damagedLines) +
                                " 行不完整,已跳过");
@@ -179,18 +186,21 @@ void TTrdUploadTalkLog::LoadQueue() {
     }
 
     std::string error;
-    if (!queue_.Start(std::move(entries), fromJournal, error)) {
+    if (!queue_.Start(std::move(entries), fromJournal, usedIds, error)) {
         LogWorkerError("话单队列无法写入磁盘,暂存内存: " + error);
     }
 }
 
 void TTrdUploadTalkLog::KeepJournal() {
-    if (queue_.JournalOk()) return;
+    if (queue_.JournalOk())
+        return;
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastPersistTry_ < std::chrono::milliseconds(options_.persistRetryMs)) return;
+    if (now - lastPersistTry_ < std::chrono::milliseconds(options_.persistRetryMs))
+        return;
     lastPersistTry_ = now;
     std::string error;
-    if (queue_.RetryPersist(error)) LogWorkerMsg("话单队列已写入磁盘");
+    if (queue_.RetryPersist(error))
+        LogWorkerMsg("话单队列已写入磁盘");
 }
 
 void TTrdUploadTalkLog::Run() {
@@ -206,7 +216,8 @@ void TTrdUploadTalkLog::Run() {
                 queue_.PopFront();
                 break;
             }
-            if (thread_.WaitFor(options_.retryDelayMs)) break;
+            if (thread_.WaitFor(options_.retryDelayMs))
+                break;
             KeepJournal();
         }
     }
@@ -251,7 +262,8 @@ void TTrdUploadTalkLog::SaveQueue() {
     }
     std::vector<TFieldAttributes> fields;
     fields.reserve(records.size());
-    for (const TTalkInfo& info : records) fields.push_back(TalkInfoAttributes(info));
+    for (const TTalkInfo& info : records)
+        fields.push_back(TalkInfoAttributes(info));
     std::string error;
     if (!SaveQueueFile(queueFile_, kCallLogRoot, fields, error)) {
         LogWorkerError("保存话单到本地时异常-3 ->" + error);

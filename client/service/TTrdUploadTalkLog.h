@@ -4,8 +4,8 @@
 // TACallLogs.xml) and written to TACallLogs.xml at an orderly end.
 #pragma once
 
-#include <memory>
 #include <chrono>
+#include <memory>
 #include <string>
 
 #include "client/agent/TTalkInfo.h"
@@ -19,7 +19,7 @@ inline constexpr const char* kCallLogJournalFile = "TACallLogs.journal";
 inline constexpr const char* kCallLogRoot = "CallLogs";
 
 class TTrdUploadTalkLog : public ICallLogSink {
-public:
+  public:
     // Loads what earlier runs left queued, then starts the thread.
     explicit TTrdUploadTalkLog(TUploadWorkerOptions options);
     // Stops the thread (a request in progress ends first) and saves the queue.
@@ -35,7 +35,7 @@ public:
     static std::string BuildUrl(const std::string& host, int port, const TTalkInfo& info,
                                 const std::string& signInGuid);
 
-private:
+  private:
     void LoadQueue();
     void Run();
     // After a disk failure: writes the queue out again now and then.

@@ -40,12 +40,15 @@ TTrdUploadVocFile::TTrdUploadVocFile(TUploadWorkerOptions options)
     thread_.Start([this] { Run(); });
 }
 
-TTrdUploadVocFile::~TTrdUploadVocFile() { thread_.StopAndJoin(); }
+TTrdUploadVocFile::~TTrdUploadVocFile() {
+    thread_.StopAndJoin();
+}
 
 void TTrdUploadVocFile::SubmitVocFile(const TVocFileInfo& info) {
     std::string error;
     try {
-        if (queue_.Submit(info, error)) return;
+        if (queue_.Submit(info, error))
+            return;
     } catch (const std::exception& e) {
         error = e.what();
     }
@@ -56,6 +59,7 @@ void TTrdUploadVocFile::SubmitVocFile(const TVocFileInfo& info) {
 void TTrdUploadVocFile::LoadQueue() {
     std::vector<TPersistentQueue<TVocFileInfo>::Entry> entries;
     bool fromJournal = false;
+    std::uint64_t usedIds = 0;
     const std::string& journalPath = queue_.JournalPath();
 
     if (platform::FileExists(journalPath)) {
@@ -63,10 +67,11 @@ void TTrdUploadVocFile::LoadQueue() {
         if (!replay.opened) {
             std::string error;
             const std::string aside = SetFileAside(journalPath, error);
-            LogWorkerError("读取语音文件日志异常: ->" + replay.error + " 已改名为:" +
-                           (aside.empty() ? error : aside));
+            LogWorkerError("读取语音文件日志异常: ->" + replay.error +
+                           " 已改名为:" + (aside.empty() ? error : aside));
         } else {
             fromJournal = true;
+            usedIds = replay.maxId;
             if (replay.damagedLines > 0) {
                 LogWorkerError("语音文件日志有 " + std::to_string(replay.damagedLines) +
                                " 行不完整,已跳过");
@@ -97,8 +102,7 @@ void TTrdUploadVocFile::LoadQueue() {
                 LogWorkerError("读取历史语音文件异常-22 " + load.error);
                 std::string error;
                 const std::string aside = SetFileAside(queueFile_, error);
-                LogWorkerError("无法读取的历史语音文件已改名为:" +
-                               (aside.empty() ? error : aside));
+                LogWorkerError("无法读取的历史语音文件已改名为:" + (aside.empty() ? error : aside));
                 break;
             }
             case TQueueFileLoad::Status::WrongRoot: {
@@ -132,18 +136,21 @@ void TTrdUploadVocFile::LoadQueue() {
     }
 
     std::string error;
-    if (!queue_.Start(std::move(entries), fromJournal, error)) {
+    if (!queue_.Start(std::move(entries), fromJournal, usedIds, error)) {
         LogWorkerError("语音文件队列无法写入磁盘,暂存内存: " + error);
     }
 }
 
 void TTrdUploadVocFile::KeepJournal() {
-    if (queue_.JournalOk()) return;
+    if (queue_.JournalOk())
+        return;
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastPersistTry_ < std::chrono::milliseconds(options_.persistRetryMs)) return;
+    if (now - lastPersistTry_ < std::chrono::milliseconds(options_.persistRetryMs))
+        return;
     lastPersistTry_ = now;
     std::string error;
-    if (queue_.RetryPersist(error)) LogWorkerMsg("语音文件队列已写入磁盘");
+    if (queue_.RetryPersist(error))
+        LogWorkerMsg("语音文件队列已写入磁盘");
 }
 
 void TTrdUploadVocFile::Run() {
@@ -186,7 +193,8 @@ bool TTrdUploadVocFile::Upload(const TVocFileInfo& info) {
 
 void TTrdUploadVocFile::RemoveFirst(const TVocFileInfo& info) {
     queue_.PopFront();
-    if (IsDelLocVocFile()) ::unlink(info.locFile.c_str());
+    if (IsDelLocVocFile())
+        ::unlink(info.locFile.c_str());
 }
 
 void TTrdUploadVocFile::SaveQueue() {
@@ -200,7 +208,8 @@ void TTrdUploadVocFile::SaveQueue() {
     }
     std::vector<TFieldAttributes> fields;
     fields.reserve(records.size());
-    for (const TVocFileInfo& info : records) fields.push_back(VocFileInfoAttributes(info));
+    for (const TVocFileInfo& info : records)
+        fields.push_back(VocFileInfoAttributes(info));
     std::string error;
     if (!SaveQueueFile(queueFile_, kVocRoot, fields, error)) {
         LogWorkerError("保存语音文件到本地异常-31:" + error);

@@ -19,7 +19,7 @@ inline constexpr const char* kVocJournalFile = "TAVocRecords.journal";
 inline constexpr const char* kVocRoot = "VocRecords";
 
 class TTrdUploadVocFile : public IVocFileSink {
-public:
+  public:
     // Loads what earlier runs left queued, then starts the thread.
     explicit TTrdUploadVocFile(TUploadWorkerOptions options);
     // Stops the thread (an upload in progress ends first) and saves the queue.
@@ -29,7 +29,7 @@ public:
 
     std::size_t QueueLength() const { return queue_.Size(); }
 
-private:
+  private:
     void LoadQueue();
     void Run();
     // After a disk failure: writes the queue out again now and then.

@@ -13,23 +13,30 @@ bool g_logDetached = false;
 }  // namespace
 
 void LogWorkerMsg(const std::string& text) {
-    if (IsLogEnabled()) PostLogLine("<MSG> " + text);
+    if (IsLogEnabled())
+        PostLogLine("<MSG> " + text);
 }
 
-void LogWorkerWarn(const std::string& text) { PostLogLine("<WARN> " + text); }
+void LogWorkerWarn(const std::string& text) {
+    PostLogLine("<WARN> " + text);
+}
 
-void LogWorkerError(const std::string& text) { PostLogLine("<ERROR> " + text); }
+void LogWorkerError(const std::string& text) {
+    PostLogLine("<ERROR> " + text);
+}
 
 void PostLogLine(const std::string& line) {
     try {
         if (IsClosing()) {
             std::lock_guard<std::mutex> lock(g_directWriteMutex);
             if (!g_logDetached) {
-                if (TTxtLog* log = ProcessLog()) log->WriteLog(line);
+                if (TTxtLog* log = ProcessLog())
+                    log->WriteLog(line);
             }
             return;
         }
-        if (line.empty()) return;
+        if (line.empty())
+            return;
         // A target that is gone frees the block itself.
         platform::PostTextMessage(MessageWindow(), WM_TRD_LOG, 0, line);
     } catch (...) {

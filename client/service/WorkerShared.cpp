@@ -17,12 +17,22 @@ std::condition_variable g_countChanged;
 int g_oneShotWorkers = 0;
 }  // namespace
 
-platform::TargetHandle MessageWindow() { return g_messageWindow.load(); }
-void SetMessageWindow(platform::TargetHandle target) { g_messageWindow.store(target); }
+platform::TargetHandle MessageWindow() {
+    return g_messageWindow.load();
+}
+void SetMessageWindow(platform::TargetHandle target) {
+    g_messageWindow.store(target);
+}
 
-bool IsClosing() { return g_closing.load(); }
-void SetClosing() { g_closing.store(true); }
-void ResetClosingForTests() { g_closing.store(false); }
+bool IsClosing() {
+    return g_closing.load();
+}
+void SetClosing() {
+    g_closing.store(true);
+}
+void ResetClosingForTests() {
+    g_closing.store(false);
+}
 
 std::string SignInGuid() {
     std::lock_guard<std::mutex> lock(g_guidMutex);

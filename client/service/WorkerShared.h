@@ -28,7 +28,7 @@ bool WaitForOneShotWorkers(int timeoutMs);
 namespace service_detail {
 // Held by a one-shot worker's thread for its whole life.
 class OneShotWorkerCount {
-public:
+  public:
     OneShotWorkerCount();
     ~OneShotWorkerCount();
     OneShotWorkerCount(const OneShotWorkerCount&) = delete;

@@ -41,8 +41,8 @@ ChildRun RunChild(const std::string& folder, int port, long long first, int runM
     std::string portText = std::to_string(port), firstText = std::to_string(first),
                 runText = std::to_string(runMs), folderText = folder;
     std::string path = CRASH_CHILD_PATH;
-    char* args[] = {path.data(), folderText.data(), portText.data(),
-                    firstText.data(), runText.data(), nullptr};
+    char* args[] = {path.data(),      folderText.data(), portText.data(),
+                    firstText.data(), runText.data(),    nullptr};
     pid_t pid = 0;
     EXPECT_EQ(posix_spawn(&pid, path.c_str(), &actions, nullptr, args, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
@@ -50,8 +50,7 @@ ChildRun RunChild(const std::string& folder, int port, long long first, int runM
 
     ChildRun run;
     std::string output;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(killAfterMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(killAfterMs);
     bool open = true;
     while (open) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -62,7 +61,10 @@ ChildRun RunChild(const std::string& folder, int port, long long first, int runM
             run.killed = true;
         }
         pollfd p{pipeFds[0], POLLIN, 0};
-        ::poll(&p, 1, run.killed || killAfterMs <= 0 ? 1000 : static_cast<int>(std::max(1L, static_cast<long>(left))));
+        ::poll(&p, 1,
+               run.killed || killAfterMs <= 0
+                   ? 1000
+                   : static_cast<int>(std::max(1L, static_cast<long>(left))));
         if (p.revents) {
             char buffer[4096];
             const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
@@ -85,7 +87,8 @@ ChildRun RunChild(const std::string& folder, int port, long long first, int runM
             run.confirmed.push_back(std::stoll(line));
         }
     }
-    if (run.killed && WIFEXITED(status)) run.killed = false;  // it ended just before
+    if (run.killed && WIFEXITED(status))
+        run.killed = false;  // it ended just before
     return run;
 }
 
@@ -117,7 +120,8 @@ TEST(CrashRecoveryTest, NothingSubmittedIsLostAcrossRandomKills) {
     server.setResponder([&](const TReceivedRequest& r) {
         std::lock_guard<std::mutex> lock(mutex);
         // The service fails now and then; a child killed mid-request leaves a torn one.
-        if (random() % 10 == 0 || !r.complete) return TReply{500, ""};
+        if (random() % 10 == 0 || !r.complete)
+            return TReply{500, ""};
         if (r.target.rfind("/api.aspx?", 0) == 0) {
             talkDelivered.push_back(std::stoll(QueryValue(r.target, "TeleNumber")));
         } else {
@@ -169,7 +173,8 @@ TEST(CrashRecoveryTest, NothingSubmittedIsLostAcrossRandomKills) {
     RecordProperty("kills", kills);
     RecordProperty("orderly_ends", orderlyEnds);
     RecordProperty("submitted", static_cast<int>(confirmed.size()));
-    std::printf("kills %d, orderly ends %d, confirmed submits %zu, call logs delivered %zu, "
-                "recordings delivered %zu\n",
-                kills, orderlyEnds, confirmed.size(), talkDelivered.size(), vocDelivered.size());
+    std::printf(
+        "kills %d, orderly ends %d, confirmed submits %zu, call logs delivered %zu, "
+        "recordings delivered %zu\n",
+        kills, orderlyEnds, confirmed.size(), talkDelivered.size(), vocDelivered.size());
 }

@@ -18,7 +18,8 @@ namespace servicetest {
 namespace {
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -26,7 +27,8 @@ bool SendAll(int fd, const std::string& data) {
     std::size_t sent = 0;
     while (sent < data.size()) {
         const ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return false;
+        if (n <= 0)
+            return false;
         sent += static_cast<std::size_t>(n);
     }
     return true;
@@ -72,21 +74,27 @@ TLoopbackHttpServer::TLoopbackHttpServer(int port) {
     acceptThread_ = std::thread([this] { acceptLoop(); });
 }
 
-TLoopbackHttpServer::~TLoopbackHttpServer() { stop(); }
+TLoopbackHttpServer::~TLoopbackHttpServer() {
+    stop();
+}
 
 void TLoopbackHttpServer::stop() {
-    if (stopping_.exchange(true)) return;
+    if (stopping_.exchange(true))
+        return;
     ::shutdown(listenFd_, SHUT_RDWR);
-    if (acceptThread_.joinable()) acceptThread_.join();
+    if (acceptThread_.joinable())
+        acceptThread_.join();
     ::close(listenFd_);
     std::vector<std::thread> connections;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (int fd : openFds_) ::shutdown(fd, SHUT_RDWR);
+        for (int fd : openFds_)
+            ::shutdown(fd, SHUT_RDWR);
         connections.swap(connections_);
     }
     changed_.notify_all();
-    for (auto& t : connections) t.join();
+    for (auto& t : connections)
+        t.join();
 }
 
 void TLoopbackHttpServer::setResponder(std::function<TReply(const TReceivedRequest&)> responder) {
@@ -128,7 +136,8 @@ void TLoopbackHttpServer::acceptLoop() {
     while (!stopping_) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
             return;
         }
         std::lock_guard<std::mutex> lock(mutex_);
@@ -152,7 +161,8 @@ void TLoopbackHttpServer::serve(int fd) {
     std::size_t headEnd = std::string::npos;
     while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0) return finish();
+        if (n <= 0)
+            return finish();
         data.append(buffer, static_cast<std::size_t>(n));
     }
     TReceivedRequest request;
@@ -186,14 +196,18 @@ void TLoopbackHttpServer::serve(int fd) {
                             : 0ull;
     std::string body = data.substr(headEnd + 4);
     request.bodySize = body.size();
-    if (keep) request.body = body;
+    if (keep)
+        request.body = body;
     while (request.bodySize < length) {
         const std::size_t want = throttle ? std::min(throttle, sizeof buffer) : sizeof buffer;
         const ssize_t n = ::recv(fd, buffer, want, 0);
-        if (n <= 0) break;
+        if (n <= 0)
+            break;
         request.bodySize += static_cast<std::uint64_t>(n);
-        if (keep) request.body.append(buffer, static_cast<std::size_t>(n));
-        if (throttle) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (keep)
+            request.body.append(buffer, static_cast<std::size_t>(n));
+        if (throttle)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     request.complete = request.bodySize >= length;
     std::function<TReply(const TReceivedRequest&)> responder;
@@ -211,13 +225,16 @@ void TLoopbackHttpServer::serve(int fd) {
         pollfd p{fd, POLLIN, 0};
         while (!stopping_) {
             if (::poll(&p, 1, 50) > 0) {
-                if (::recv(fd, buffer, sizeof buffer, 0) <= 0) break;  // the client gave up
+                if (::recv(fd, buffer, sizeof buffer, 0) <= 0)
+                    break;  // the client gave up
             }
         }
         return finish();
     }
-    if (reply.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
-    if (reply.drop) return finish();
+    if (reply.delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
+    if (reply.drop)
+        return finish();
     if (!reply.raw.empty()) {
         SendAll(fd, reply.raw);
         return finish();
@@ -233,11 +250,13 @@ void TLoopbackHttpServer::serve(int fd) {
 std::vector<std::string> QueryKeys(const std::string& target) {
     std::vector<std::string> keys;
     const std::size_t q = target.find('?');
-    if (q == std::string::npos) return keys;
+    if (q == std::string::npos)
+        return keys;
     std::size_t at = q + 1;
     while (at <= target.size()) {
         std::size_t amp = target.find('&', at);
-        if (amp == std::string::npos) amp = target.size();
+        if (amp == std::string::npos)
+            amp = target.size();
         const std::string pair = target.substr(at, amp - at);
         keys.push_back(pair.substr(0, pair.find('=')));
         at = amp + 1;
@@ -247,11 +266,13 @@ std::vector<std::string> QueryKeys(const std::string& target) {
 
 std::string QueryValue(const std::string& target, const std::string& key) {
     const std::size_t q = target.find('?');
-    if (q == std::string::npos) return std::string();
+    if (q == std::string::npos)
+        return std::string();
     std::size_t at = q + 1;
     while (at <= target.size()) {
         std::size_t amp = target.find('&', at);
-        if (amp == std::string::npos) amp = target.size();
+        if (amp == std::string::npos)
+            amp = target.size();
         const std::string pair = target.substr(at, amp - at);
         const std::size_t eq = pair.find('=');
         if (pair.substr(0, eq) == key) {

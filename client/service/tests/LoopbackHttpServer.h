@@ -31,14 +31,14 @@ struct TReply {
 
     int status = 200;
     std::string body;
-    int delayMs = 0;      // before answering
-    bool hang = false;    // never answer (until the server stops)
-    bool drop = false;    // close the connection without an answer
-    std::string raw;      // when set, sent as it is instead of a formed answer
+    int delayMs = 0;    // before answering
+    bool hang = false;  // never answer (until the server stops)
+    bool drop = false;  // close the connection without an answer
+    std::string raw;    // when set, sent as it is instead of a formed answer
 };
 
 class TLoopbackHttpServer {
-public:
+  public:
     // Listens on 127.0.0.1 at a free port (or the given one).
     explicit TLoopbackHttpServer(int port = 0);
     ~TLoopbackHttpServer();
@@ -64,7 +64,7 @@ public:
     // Stops listening and ends every connection.
     void stop();
 
-private:
+  private:
     void acceptLoop();
     void serve(int fd);
 

@@ -23,7 +23,8 @@ namespace {
 
 void Report(const std::string& line) {
     const std::string text = line + "\n";
-    if (::write(1, text.data(), text.size()) < 0) std::_Exit(3);
+    if (::write(1, text.data(), text.size()) < 0)
+        std::_Exit(3);
 }
 
 TTalkInfo Record(long long n) {
@@ -40,7 +41,8 @@ TTalkInfo Record(long long n) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) return 2;
+    if (argc != 5)
+        return 2;
     const std::string folder = argv[1];
     const int port = std::atoi(argv[2]);
     const long long first = std::atoll(argv[3]);

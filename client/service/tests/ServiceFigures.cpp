@@ -28,19 +28,25 @@ long PeakRssKb() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
     }
     return -1;
 }
 
-void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void ResetPeakRss() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 bool WaitUntilEmpty(const std::function<std::size_t()>& length, int timeoutMs) {
     const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (length() > 0) {
-        if (Clock::now() > end) return false;
+        if (Clock::now() > end)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
@@ -57,7 +63,8 @@ void SubmitLatency(const std::string& folder, bool syncEachSubmit) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     TTrdUploadTalkLog worker(options);
-    for (int i = 0; i < 10000; ++i) worker.SubmitTalkLog(MakeTalk(i));
+    for (int i = 0; i < 10000; ++i)
+        worker.SubmitTalkLog(MakeTalk(i));
     std::vector<double> samples;
     for (int i = 0; i < 2000; ++i) {
         const auto t0 = Clock::now();
@@ -67,8 +74,8 @@ void SubmitLatency(const std::string& folder, bool syncEachSubmit) {
     std::sort(samples.begin(), samples.end());
     std::printf("submit latency with %zu queued (%s): median %.3f ms, p99 %.3f ms, max %.3f ms\n",
                 worker.QueueLength() - samples.size(),
-                syncEachSubmit ? "device flush in each submit" : "flusher thread syncs", samples[samples.size() / 2],
-                samples[samples.size() * 99 / 100], samples.back());
+                syncEachSubmit ? "device flush in each submit" : "flusher thread syncs",
+                samples[samples.size() / 2], samples[samples.size() * 99 / 100], samples.back());
     const auto t0 = Clock::now();
     {
         TTrdUploadTalkLog restart(options);  // loads the journal of 12,000 records
@@ -88,7 +95,8 @@ void DrainTime(const std::string& folder) {
     options.dataFolder = folder;
     {
         TTrdUploadTalkLog offline(options);  // queue 1,000 while the service is away
-        for (int i = 0; i < 1000; ++i) offline.SubmitTalkLog(MakeTalk(i));
+        for (int i = 0; i < 1000; ++i)
+            offline.SubmitTalkLog(MakeTalk(i));
     }
     TLoopbackHttpServer back(port);
     const auto t0 = Clock::now();
@@ -103,7 +111,8 @@ void UploadPeakMemory(const std::string& folder) {
     {
         std::ofstream out(file, std::ios::binary);
         std::string block(1 << 20, 'm');
-        for (int i = 0; i < 50; ++i) out << block;
+        for (int i = 0; i < 50; ++i)
+            out << block;
     }
     TLoopbackHttpServer server;
     server.setKeepBodies(false);
@@ -122,10 +131,11 @@ void UploadPeakMemory(const std::string& folder) {
     const double took = Ms(Clock::now() - t0);
     const long peak = PeakRssKb();
     const auto requests = server.requests();
-    std::printf("upload of a 50 MB recording: %.0f ms, %llu body bytes received; peak RSS %ld KB "
-                "before, %ld KB during (+%ld KB)\n",
-                took, requests.empty() ? 0ull : (unsigned long long)requests[0].bodySize, before,
-                peak, peak - before);
+    std::printf(
+        "upload of a 50 MB recording: %.0f ms, %llu body bytes received; peak RSS %ld KB "
+        "before, %ld KB during (+%ld KB)\n",
+        took, requests.empty() ? 0ull : (unsigned long long)requests[0].bodySize, before, peak,
+        peak - before);
 }
 
 }  // namespace
@@ -144,7 +154,9 @@ int main(int argc, char** argv) {
     UploadPeakMemory(c);
     SubmitLatency(a, false);
     DrainTime(b);
-    if (argc > 2) SubmitLatency(a, true);
-    for (const auto& f : {a, b, c}) std::filesystem::remove_all(f);
+    if (argc > 2)
+        SubmitLatency(a, true);
+    for (const auto& f : {a, b, c})
+        std::filesystem::remove_all(f);
     return 0;
 }

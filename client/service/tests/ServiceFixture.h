@@ -27,7 +27,7 @@ struct TPosted {
 };
 
 class ServiceFixture : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetDataFolder(dir.folder());
         ResetClosingForTests();
@@ -51,7 +51,8 @@ protected:
     std::vector<TPosted> messages(unsigned number) const {
         std::vector<TPosted> out;
         for (const auto& p : posted) {
-            if (p.number == number) out.push_back(p);
+            if (p.number == number)
+                out.push_back(p);
         }
         return out;
     }
@@ -59,14 +60,16 @@ protected:
     // The worker log lines received so far.
     std::vector<std::string> logLines() const {
         std::vector<std::string> out;
-        for (const auto& p : messages(WM_TRD_LOG)) out.push_back(p.text);
+        for (const auto& p : messages(WM_TRD_LOG))
+            out.push_back(p.text);
         return out;
     }
 
     // Number of log lines that contain `part`.
     int logCount(const std::string& part) const {
         int n = 0;
-        for (const auto& line : logLines()) n += line.find(part) != std::string::npos ? 1 : 0;
+        for (const auto& line : logLines())
+            n += line.find(part) != std::string::npos ? 1 : 0;
         return n;
     }
 
@@ -76,7 +79,8 @@ protected:
 
     std::string allLog() const {
         std::string all;
-        for (const auto& line : logLines()) all += line + "\n";
+        for (const auto& line : logLines())
+            all += line + "\n";
         return all;
     }
 

@@ -41,6 +41,7 @@ TEST(HttpRequestTest, PostsAnEmptyBodyAndReturnsTheAnswerOf200) {
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.target, "/api.aspx?KEY=AB&M=1001&AgentID=7");
     EXPECT_EQ(request.bodySize, 0u);
+    EXPECT_EQ(request.headers.count("content-type"), 0u);
 }
 
 TEST(HttpRequestTest, AnswersThatAreNotTransportFailures) {
@@ -172,8 +173,8 @@ TEST(ApiQueryTest, KeysOrderSignatureAndEncoding) {
         std::string value, encoded;
     };
     const Case cases[] = {
-        {"a b", "a%20b"}, {"x&y=z", "x%26y%3Dz"}, {"#1", "%231"},   {"50%", "50%25"},
-        {"1+1", "1%2B1"}, {"张三", "%E5%BC%A0%E4%B8%89"},           {"", ""},
+        {"a b", "a%20b"}, {"x&y=z", "x%26y%3Dz"},         {"#1", "%231"}, {"50%", "50%25"},
+        {"1+1", "1%2B1"}, {"张三", "%E5%BC%A0%E4%B8%89"}, {"", ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TApiQuery(1, "K", "v").add("X", c.value).query(),
@@ -181,7 +182,8 @@ TEST(ApiQueryTest, KeysOrderSignatureAndEncoding) {
             << c.value;
     }
     // The signature covers the unencoded text.
-    EXPECT_EQ(TApiQuery(1021, "EnterpriseID", "a b").signature(), Md5Hex("M=1021&EnterpriseID=a b"));
+    EXPECT_EQ(TApiQuery(1021, "EnterpriseID", "a b").signature(),
+              Md5Hex("M=1021&EnterpriseID=a b"));
 }
 
 TEST(ApiQueryTest, BusIdAndFileNamePart) {

@@ -27,7 +27,7 @@ int ClosedPort() {
 }
 
 class UploadTalkLogTest : public ServiceFixture {
-protected:
+  protected:
     std::unique_ptr<TTrdUploadTalkLog> makeWorker(int port) {
         return std::make_unique<TTrdUploadTalkLog>(FastOptions(port));
     }
@@ -37,7 +37,8 @@ protected:
     // The TeleNumber of every request received, in arrival order.
     static std::vector<std::string> Numbers(const TLoopbackHttpServer& s) {
         std::vector<std::string> out;
-        for (const auto& r : s.requests()) out.push_back(QueryValue(r.target, "TeleNumber"));
+        for (const auto& r : s.requests())
+            out.push_back(QueryValue(r.target, "TeleNumber"));
         return out;
     }
     // Files in the data folder whose names start with `prefix`.
@@ -45,7 +46,8 @@ protected:
         std::vector<std::string> out;
         for (auto& e : std::filesystem::directory_iterator(dir.path())) {
             const std::string name = e.path().filename().string();
-            if (name.rfind(prefix, 0) == 0) out.push_back(name);
+            if (name.rfind(prefix, 0) == 0)
+                out.push_back(name);
         }
         return out;
     }
@@ -55,7 +57,8 @@ protected:
 
 std::vector<std::string> Names(int from, int to) {
     std::vector<std::string> out;
-    for (int i = from; i < to; ++i) out.push_back("n" + std::to_string(i));
+    for (int i = from; i < to; ++i)
+        out.push_back("n" + std::to_string(i));
     return out;
 }
 
@@ -106,11 +109,26 @@ TEST_F(UploadTalkLogTest, MissedCallsAndBusIds) {
     EXPECT_EQ(QueryValue(m, "BusId"), "12345");
     EXPECT_NE(m.find("&M=1002&AgentID=123456789&"), std::string::npos);
     EXPECT_EQ(QueryValue(requests[1].target, "BusId"), "1234");
-    const std::vector<std::string> keys = {
-        "KEY",      "M",           "AgentID",   "Guid",         "UserAccount",    "UserName",
-        "UserFullCode", "TeleNumber", "TalkType", "StartTime",  "StopTime",       "BusId",
-        "EnterpriseName", "VoiceUri", "VocID",   "CompanyName", "ClientName",     "Corp",
-        "Province", "City"};
+    const std::vector<std::string> keys = {"KEY",
+                                           "M",
+                                           "AgentID",
+                                           "Guid",
+                                           "UserAccount",
+                                           "UserName",
+                                           "UserFullCode",
+                                           "TeleNumber",
+                                           "TalkType",
+                                           "StartTime",
+                                           "StopTime",
+                                           "BusId",
+                                           "EnterpriseName",
+                                           "VoiceUri",
+                                           "VocID",
+                                           "CompanyName",
+                                           "ClientName",
+                                           "Corp",
+                                           "Province",
+                                           "City"};
     EXPECT_EQ(QueryKeys(m), keys);
 }
 
@@ -161,19 +179,22 @@ TEST_F(UploadTalkLogTest, WhichAnswersCountAsDelivered) {
 TEST_F(UploadTalkLogTest, RecordsGoStrictlyInOrderWhileTheServiceFailsAndRecovers) {
     const int port = ClosedPort();
     auto worker = makeWorker(port);
-    for (int i = 0; i < 5; ++i) worker->SubmitTalkLog(MakeTalk(i));
+    for (int i = 0; i < 5; ++i)
+        worker->SubmitTalkLog(MakeTalk(i));
     ASSERT_TRUE(waitForLog("<ERROR> 上传话单POST失败 <-1> xmlHttp-Send异常:"));
 
     TLoopbackHttpServer s(port);
     std::atomic<int> seen{0};
     s.setResponder([&](const TReceivedRequest&) {
         const int n = ++seen;
-        if (n % 3 == 0) return TReply{500, ""};
+        if (n % 3 == 0)
+            return TReply{500, ""};
         TReply r{200, "{\"State\":1000}"};
         r.drop = n % 5 == 0;
         return r;
     });
-    for (int i = 5; i < 30; ++i) worker->SubmitTalkLog(MakeTalk(i));
+    for (int i = 5; i < 30; ++i)
+        worker->SubmitTalkLog(MakeTalk(i));
     ASSERT_TRUE(runUntil([&] { return worker->QueueLength() == 0; }, 20000));
     worker.reset();
     // Delivered requests, in arrival order, are exactly n0..n29.
@@ -181,7 +202,8 @@ TEST_F(UploadTalkLogTest, RecordsGoStrictlyInOrderWhileTheServiceFailsAndRecover
     int n = 0;
     for (const auto& r : s.requests()) {
         ++n;
-        if (n % 3 != 0 && n % 5 != 0) delivered.push_back(QueryValue(r.target, "TeleNumber"));
+        if (n % 3 != 0 && n % 5 != 0)
+            delivered.push_back(QueryValue(r.target, "TeleNumber"));
     }
     EXPECT_EQ(delivered, Names(0, 30));
 }
@@ -190,7 +212,8 @@ TEST_F(UploadTalkLogTest, QueueFileRoundTripOfThreeRecords) {
     const int port = ClosedPort();
     {
         auto worker = makeWorker(port);
-        for (int i = 1; i <= 3; ++i) worker->SubmitTalkLog(MakeTalk(i));
+        for (int i = 1; i <= 3; ++i)
+            worker->SubmitTalkLog(MakeTalk(i));
     }
     loop.processPending();
     EXPECT_EQ(logCount("<MSG> 保存 3 条话单到本地 "), 1);
@@ -284,8 +307,11 @@ TEST_F(UploadTalkLogTest, BadQueueFilesLoseOnlyWhatCannotBeRead) {
          {"good2", "good1"},  // what a recovering parse still reads is kept
          "<ERROR> 读取历史话单异常-2: ->",
          true},
-        {"truncated file", "<CallLogs Ver=\"1\">" + good1 + good2.substr(0, 60), {"good1"},
-         "读取历史话单异常-2", true},
+        {"truncated file",
+         "<CallLogs Ver=\"1\">" + good1 + good2.substr(0, 60),
+         {"good1"},
+         "读取历史话单异常-2",
+         true},
         {"binary garbage", std::string("\x00\xff\xfe<<\x01", 6), {}, "读取历史话单异常-2", true},
         {"empty file", "", {}, "读取历史话单异常-2", true},
     };
@@ -339,7 +365,7 @@ TEST_F(UploadTalkLogTest, ASubmittedRecordIsOnDiskBeforeSubmitReturns) {
 }
 
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &previous_);
@@ -349,7 +375,7 @@ public:
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous_); }
 
-private:
+  private:
     rlimit previous_{};
 };
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "client/service/QueueFileXml.h"
+#include "client/service/RecordingUpload.h"
 #include "client/service/TTrdUploadVocFile.h"
 #include "client/service/tests/ServiceFixture.h"
 #include "client/service/tests/UploadTestSupport.h"
@@ -27,19 +28,19 @@ int ClosedPort() {
 std::string AllByteValues(int repeat) {
     std::string s;
     for (int r = 0; r < repeat; ++r) {
-        for (int b = 0; b < 256; ++b) s += static_cast<char>(b);
+        for (int b = 0; b < 256; ++b)
+            s += static_cast<char>(b);
     }
     return s;
 }
 
 class UploadVocFileTest : public ServiceFixture {
-protected:
+  protected:
     std::unique_ptr<TTrdUploadVocFile> makeWorker(int port) {
         return std::make_unique<TTrdUploadVocFile>(FastOptions(port));
     }
     // A recording file in the data folder.
-    TVocFileInfo recording(const std::string& name, const std::string& content,
-                           int userId = 8001) {
+    TVocFileInfo recording(const std::string& name, const std::string& content, int userId = 8001) {
         std::filesystem::create_directories(dir.file("VocFile"));
         const std::string path = dir.file("VocFile/" + name);
         testsupport::WriteFile(path, content);
@@ -183,6 +184,25 @@ TEST_F(UploadVocFileTest, AFileCutShortMidUploadIsRetried) {
     EXPECT_NE(requests.back().body.find(std::string(1000, 'r') + "\r\n---"), std::string::npos);
 }
 
+TEST_F(UploadVocFileTest, AFileThatVanishesMidUploadStillGoesOutWhole) {
+    const std::string content(24 * 1024 * 1024, 'v');
+    const TVocFileInfo info = recording("vanish.mp3", content);
+    server.setReadThrottle(64 * 1024);
+    server.setKeepBodies(false);
+    auto worker = makeWorker(server.port());
+    worker->SubmitVocFile(info);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(::unlink(info.locFile.c_str()), 0);  // the open file stays readable
+    server.setReadThrottle(0);
+    ASSERT_TRUE(runUntil([&] { return worker->QueueLength() == 0; }, 20000));
+    worker.reset();
+    ASSERT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(server.requests()[0].bodySize,
+              MultipartHead(info.locFile).size() + content.size() + MultipartTail().size());
+    loop.processPending();
+    EXPECT_EQ(logCount("<MSG> 上传语音文件成功:vanish.mp3"), 1);
+}
+
 TEST_F(UploadVocFileTest, QueueFileRoundTripOfTwoRecordings) {
     const int port = ClosedPort();
     const TVocFileInfo a = recording("a.mp3", "A");
@@ -199,8 +219,7 @@ TEST_F(UploadVocFileTest, QueueFileRoundTripOfTwoRecordings) {
     ASSERT_EQ(file.fields.size(), 2u);
     EXPECT_EQ(file.fields[0].at("locFile"), a.locFile);
     EXPECT_EQ(file.fields[1].at("guidVocID"), "{b.mp3}");
-    EXPECT_NE(testsupport::ReadFile(queueFile()).find("<VocRecords Ver=\"1\">"),
-              std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(queueFile()).find("<VocRecords Ver=\"1\">"), std::string::npos);
 
     posted.clear();
     TLoopbackHttpServer s(port);

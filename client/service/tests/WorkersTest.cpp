@@ -28,7 +28,7 @@ int ClosedPort() {
 }
 
 class WorkersTest : public ServiceFixture {
-protected:
+  protected:
     void TearDown() override {
         EXPECT_TRUE(WaitForOneShotWorkers(10000));
         ServiceFixture::TearDown();
@@ -44,7 +44,7 @@ protected:
 TEST_F(WorkersTest, LoginPostsTheAnswerWithItsSequenceNumber) {
     server.setResponder([](const TReceivedRequest& r) {
         return r.target.find("seq=2") != std::string::npos ? TReply{200, "{\"State\":1000}"}
-                                                            : TReply{500, "oops"};
+                                                           : TReply{500, "oops"};
     });
     TTrdLogin(1, url("/api.aspx?seq=1"), window->handle());
     TTrdLogin(2, url("/api.aspx?seq=2"), window->handle());
@@ -59,7 +59,8 @@ TEST_F(WorkersTest, LoginPostsTheAnswerWithItsSequenceNumber) {
 }
 
 TEST_F(WorkersTest, LoginToAnUnreachableHostPostsNothingAndLogsOneError) {
-    TTrdLogin(1, "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/api.aspx", window->handle());
+    TTrdLogin(1, "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/api.aspx",
+              window->handle());
     ASSERT_TRUE(WaitForOneShotWorkers(10000));
     loop.processPending();
     EXPECT_TRUE(messages(WM_TRD_LOGIN).empty());
@@ -73,7 +74,8 @@ TEST_F(WorkersTest, GetAppUrlAlwaysAnswersWithTheMessageOfItsKind) {
     TTrdGetAppURL(TAppUrlRequest::Enterprise, url(), window->handle());
     TTrdGetAppURL(TAppUrlRequest::AppLogin, url(), window->handle());
     TTrdGetAppURL(TAppUrlRequest::VerInfo, url("/ver.json"), window->handle());
-    const std::string dead = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/api.aspx?M=1021";
+    const std::string dead =
+        "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/api.aspx?M=1021";
     TTrdGetAppURL(TAppUrlRequest::Enterprise, dead, window->handle());
     ASSERT_TRUE(runUntil([&] { return posted.size() == 4; }));
     EXPECT_EQ(messages(WM_TRD_APPLOGIN).size(), 1u);
@@ -112,7 +114,8 @@ TEST_F(WorkersTest, CallerInfoFailuresPostAnEmptyAnswer) {
     TTrdGetCallerInfo("127.0.0.1", server.port(), 1, "010", 1, window->handle());
     TTrdGetCallerInfo("127.0.0.1", ClosedPort(), 1, "010", 2, window->handle());
     ASSERT_TRUE(runUntil([&] { return messages(WM_TRD_CALLERINFO).size() == 2; }));
-    for (const auto& m : messages(WM_TRD_CALLERINFO)) EXPECT_EQ(m.text, "");
+    for (const auto& m : messages(WM_TRD_CALLERINFO))
+        EXPECT_EQ(m.text, "");
     ASSERT_TRUE(runUntil([&] { return logLines().size() == 1; }));
     EXPECT_EQ(logLines()[0].rfind("<ERROR> 取云电话本操作异常<-1>:xmlHttp-Send异常:", 0), 0u);
 }
