@@ -66,6 +66,11 @@ INSTANTIATE_TEST_SUITE_P(
         InitCase{"NoLibrary", "", -2, {kInit, "1,15,装载虚设备Dll失败"}, false},
         InitCase{"NotALibrary", "broken", -2, {kInit, "1,15,装载虚设备Dll失败"}, false},
         InitCase{"NoDevOpen", "noopen", -3, {kInit, "1,17,Step:12.Dll_DevOpen 函数不存在."}, false},
+        InitCase{"NoGetDevInfo",
+                 "noinfo",
+                 -3,
+                 {kInit, "1,17,Step:19.Dll_GetDevInfo 函数不存在."},
+                 false},
         InitCase{"NoChannel", "nochannel", -1, {kInit, "1,16,通道总数为0错误"}, true},
         InitCase{"Opened", "working", 1, {kInit}, true}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -82,6 +87,17 @@ TEST(InitDevice, ErrorStepIsLogged) {
     h.Init();
     EXPECT_EQ(h.agent->InitDevice(), -3);
     EXPECT_NE(h.LogText().find("<ERROR> Step:12.Dll_DevOpen 函数不存在."), std::string::npos);
+}
+
+TEST(InitDevice, OpenedDeviceIsClosedBeforeItsLibraryIsUnloaded) {
+    AgentHarness h("noinfo");
+    const std::string marker = h.data.path() + "/closed";
+    setenv("TESTDEV_CLOSE_MARKER", marker.c_str(), 1);
+    h.Init();
+    EXPECT_EQ(h.agent->InitDevice(), -3);
+    unsetenv("TESTDEV_CLOSE_MARKER");
+    EXPECT_FALSE(device_library::IsLoaded());
+    EXPECT_TRUE(platform::FileExists(marker));
 }
 
 TEST(DeviceSteps, WaitForTheBoxThenGoIdle) {

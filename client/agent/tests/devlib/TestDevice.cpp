@@ -1,6 +1,7 @@
 // A device library for tests, built in several variants (compile definitions):
 // TESTDEV_HAS_DEVOPEN exports VD_DevOpen; TESTDEV_CHANNELS is the channel
-// count that VD_GetDevInfo reports after an open. The TestDev_ exports let a
+// count that VD_GetDevInfo reports after an open; TESTDEV_NO_GETDEVINFO
+// leaves VD_GetDevInfo out. The TestDev_ exports let a
 // test fire events through the agent's callback and see what the agent asked.
 // With TESTDEV_PLUG_ON_OPEN=1 in the environment, VD_DevOpen reports the box
 // as plugged in at once (for programs that have no test driving them), and
@@ -50,6 +51,7 @@ VD_EXPORT int32_t VD_CALL VD_DevClose(void) {
     return 0;
 }
 
+#ifndef TESTDEV_NO_GETDEVINFO
 VD_EXPORT int32_t VD_CALL VD_GetDevInfo(VD_DevInfo* info) {
     std::memset(info, 0, sizeof *info);
     info->version = 0x0100;
@@ -61,6 +63,7 @@ VD_EXPORT int32_t VD_CALL VD_GetDevInfo(VD_DevInfo* info) {
     }
     return 0;
 }
+#endif
 
 VD_EXPORT int16_t VD_CALL VD_GetChannel(int16_t index, int32_t* channel) {
     if (index != 0)
