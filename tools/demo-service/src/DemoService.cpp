@@ -26,6 +26,7 @@ namespace demo {
 namespace {
 
 constexpr char kSeqHeader[] = "X-Request-Seq";
+constexpr char kDroppedHeader[] = "X-Demo-Dropped";
 // Where the real Content-Type of a multipart request is kept while the library reads the
 // body as plain bytes (see the pre-routing handler).
 constexpr char kMultipartTypeHeader[] = "X-Demo-Multipart-Content-Type";
@@ -237,7 +238,9 @@ long long DemoService::recordRequest(const httplib::Request& req, int status) {
 
 void DemoService::logRequest(const httplib::Request& req, const httplib::Response& res) {
     const bool admin = StartsWith(req.path, kAdminPrefix);
-    if (res.has_header(kSeqHeader)) {
+    if (res.has_header(kDroppedHeader)) {
+        // Journaled with status 0: nothing was answered.
+    } else if (res.has_header(kSeqHeader)) {
         journal_.setStatus(platform::ParseInt64(res.get_header_value(kSeqHeader)).value_or(0),
                            res.status);
     } else if (!admin) {
@@ -292,6 +295,7 @@ bool DemoService::applyFault(const httplib::Request& req, httplib::Response& res
         case FaultMode::kDrop:
             DropConnection(req.remote_addr, req.remote_port, req.local_port);
             res.status = 500;  // never reaches the peer
+            res.set_header(kDroppedHeader, "1");
             return true;
     }
     return false;

@@ -67,6 +67,9 @@ TEST_F(DemoFaultInjectionTest, DropFaultClosesTheConnectionWithoutAnswer) {
     EXPECT_TRUE(raw.peerClosed);
     EXPECT_EQ(raw.received, "");
     EXPECT_EQ(StatusOf(lookup()), 200);
+    const Json journal = GetJson("/admin/requests");
+    ASSERT_EQ(journal["requests"].size(), 2u);
+    EXPECT_EQ(journal["requests"][0]["status"], 0) << "a dropped request was answered";
 
     PostAdmin("/admin/faults", R"({"path":"/api.aspx","mode":"drop","count":1})");
     auto client = Client();
