@@ -1,10 +1,12 @@
 #include "device/adapter/NotifyBridge.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <cstdio>
+#include <deque>
 #include <exception>
-#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "device/adapter/PendrelMessageBox.h"
@@ -13,37 +15,48 @@ namespace pendrel {
 
 namespace {
 
-std::mutex gReceiverMutex;
-TNotifyReceiver* gReceiver = nullptr;  // guarded by gReceiverMutex
+// The queue, not the posted event, carries the notification: everything that
+// crosses between the threads does so under this one lock.
+std::mutex gMutex;
+TNotifyReceiver* gReceiver = nullptr;  // guarded by gMutex
+std::deque<TNotifyBlock> gQueue;       // guarded by gMutex
 
-}  // namespace
-
-TNotifyEvent::TNotifyEvent(TNotifyBlock b) : QEvent(eventType()), block(std::move(b)) {}
-
-QEvent::Type TNotifyEvent::eventType() {
+QEvent::Type WakeEventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
 
-bool TNotifyReceiver::event(QEvent* e) {
-    if (e->type() != TNotifyEvent::eventType()) {
-        return QObject::event(e);
+std::optional<TNotifyBlock> TakeNotification(const TNotifyReceiver* receiver) {
+    std::lock_guard lock(gMutex);
+    if (receiver != gReceiver || gQueue.empty()) {
+        return std::nullopt;
+    }
+    TNotifyBlock block = std::move(gQueue.front());
+    gQueue.pop_front();
+    return block;
+}
+
+}  // namespace
+
+void TNotifyReceiver::customEvent(QEvent*) {
+    std::optional<TNotifyBlock> block = TakeNotification(this);
+    if (!block) {
+        return;
     }
     ++dispatching_;
     try {
-        handler_(static_cast<TNotifyEvent*>(e)->block);
-    } catch (const std::exception& ex) {
-        std::fprintf(stderr, "Pendrel: notification %d lost: %s\n",
-                     static_cast<TNotifyEvent*>(e)->block.event, ex.what());
+        handler_(*block);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Pendrel: notification %d lost: %s\n", block->event, e.what());
     }
     --dispatching_;
-    return true;
 }
 
 void AttachNotifyReceiver(TNotifyReceiver* receiver) {
-    TNotifyEvent::eventType();  // registered before any box thread needs it
-    std::lock_guard lock(gReceiverMutex);
+    WakeEventType();  // registered before any box thread needs it
+    std::lock_guard lock(gMutex);
     gReceiver = receiver;
+    gQueue.clear();
 }
 
 extern "C" void PendrelBoxNotify(std::int32_t handle, std::int32_t event, std::intptr_t param,
@@ -51,13 +64,13 @@ extern "C" void PendrelBoxNotify(std::int32_t handle, std::int32_t event, std::i
                                  std::int32_t reserved3) {
     std::string failure;
     try {
-        auto e = std::make_unique<TNotifyEvent>(
-            MakeNotifyBlock(handle, event, param, reserved1, reserved2, reserved3));
-        std::lock_guard lock(gReceiverMutex);
+        TNotifyBlock block = MakeNotifyBlock(handle, event, param, reserved1, reserved2, reserved3);
+        std::lock_guard lock(gMutex);
         if (gReceiver != nullptr) {
+            gQueue.push_back(std::move(block));
             // Posting under the lock: the receiver cannot be detached and
             // destroyed while the event is on its way into its queue.
-            QCoreApplication::postEvent(gReceiver, e.release());
+            QCoreApplication::postEvent(gReceiver, new QEvent(WakeEventType()));
         }
         return;
     } catch (const std::exception& ex) {

@@ -1,9 +1,9 @@
 // Carries the box's notifications from the box's thread to the thread that
-// opened the device: the box's callback copies each one into an event and
-// posts it to the receiver attached there.
+// opened the device: the box's callback copies each one into a queue and
+// posts a wake-up event to the receiver attached there, which takes the
+// notification from the queue and hands it to its handler.
 #pragma once
 
-#include <QEvent>
 #include <QObject>
 #include <cstdint>
 #include <functional>
@@ -12,29 +12,25 @@
 
 namespace pendrel {
 
-class TNotifyEvent : public QEvent {
-  public:
-    explicit TNotifyEvent(TNotifyBlock b);
-    static QEvent::Type eventType();
-    TNotifyBlock block;
-};
-
-// Lives on the thread that opened the device and hands every notification to
-// its handler there.
+// Lives on the thread that opened the device.
 class TNotifyReceiver : public QObject {
   public:
     using Handler = std::function<void(const TNotifyBlock&)>;
     explicit TNotifyReceiver(Handler handler) : handler_(std::move(handler)) {}
-    bool event(QEvent* e) override;
     bool dispatching() const { return dispatching_ > 0; }
+
+  protected:
+    // One wake-up event per queued notification; the event itself carries nothing.
+    void customEvent(QEvent* event) override;
 
   private:
     Handler handler_;
     int dispatching_ = 0;
 };
 
-// From now on, notifications go to `receiver` (nullptr: they are dropped).
-// After it returns, none is posted to the previous receiver any more.
+// From now on, notifications go to `receiver` (nullptr: they are dropped), and
+// those still queued for the previous receiver are discarded. After it returns,
+// nothing is posted to the previous receiver any more.
 void AttachNotifyReceiver(TNotifyReceiver* receiver);
 
 // The box's notification callback; runs on the box's thread.
