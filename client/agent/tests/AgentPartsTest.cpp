@@ -7,6 +7,7 @@
 #include "client/agent/NumberClassification.h"
 #include "client/agent/StateTimer.h"
 #include "client/agent/VocFileNaming.h"
+#include "client/service/WindowMessages.h"
 
 namespace {
 
@@ -179,6 +180,50 @@ TEST(VocFileName, HasEveryPartInOrder) {
               "{A}_1001_075526261234_20240305_090507_2.mp3");
     EXPECT_EQ(VocDayFolderName({2024, 3, 5, 23, 59, 59, 999}), "20240305");
     EXPECT_EQ(FileNameSafeNumber("a/b\\c:d*e?f\"g<h>i|j\x01k"), "a_b_c_d_e_f_g_h_i_j_k");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WorkerMessages, ReachTheirReceivers) {
+    AgentHarness h;
+    h.Init();
+    int shown = 0;
+    std::vector<std::pair<unsigned, std::string>> signIn;
+    h.agent->OnShowMain = [&] { ++shown; };
+    h.agent->SignInMessageHandler = [&](platform::Message& m) {
+        signIn.emplace_back(m.number, m.text());
+    };
+    const platform::TargetHandle window = h.agent->Notifier()->MessageHandle();
+    platform::PostMessageTo(window, WM_SHOW_MAIN, 0);
+    platform::PostTextMessage(window, WM_TRD_LOG, 0, "<ERROR> 上传语音文件异常-10:refused");
+    platform::PostTextMessage(window, WM_TRD_LOGIN, 1, "{\"State\":1000}");
+    platform::PostTextMessage(window, WM_TRD_LOGOUT, 0, "{}");
+    platform::PostTextMessage(window, 4242, 0, "ignored");
+    h.RunMessages();
+    EXPECT_EQ(shown, 1);
+    EXPECT_NE(h.LogText().find("] <ERROR> 上传语音文件异常-10:refused\r\n"), std::string::npos);
+    ASSERT_EQ(signIn.size(), 2u);
+    EXPECT_EQ(signIn[0], (std::pair<unsigned, std::string>{WM_TRD_LOGIN, "{\"State\":1000}"}));
+    EXPECT_EQ(signIn[1].first, WM_TRD_LOGOUT);
+    // Without a receiver the messages are dropped.
+    h.agent->OnShowMain = nullptr;
+    h.agent->SignInMessageHandler = nullptr;
+    platform::PostMessageTo(window, WM_SHOW_MAIN, 0);
+    platform::PostTextMessage(window, WM_TRD_LOGIN, 1, "{}");
+    h.RunMessages();
+    EXPECT_EQ(shown, 1);
+}
+
+TEST(WorkerMessages, NotificationWindowIsCreatedOnceAndHidden) {
+    AgentHarness h;
+    h.Init();
+    EXPECT_EQ(h.TakeWindowCalls(), std::vector<std::string>{"HideWarn"});
+    h.agent->SetWarnEnabled(false);
+    h.agent->StartDemo();
+    h.agent->SimulateEvent(0, "");
+    EXPECT_EQ(h.TakeWindowCalls(), (std::vector<std::string>{"SetEnabled(0)", "HideWarn"}));
 }
 
 }  // namespace
