@@ -94,7 +94,7 @@ std::vector<double> Measure(QApplication& app, int count,
         }
     });
     poll.start(50);
-    QTimer::singleShot(count + 5000, &app, [&app] { app.quit(); });  // never hang
+    QTimer::singleShot(3 * count + 5000, &app, [&app] { app.quit(); });  // never hang
     app.exec();
     sender.join();
     gRun = nullptr;
