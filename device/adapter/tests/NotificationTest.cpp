@@ -179,6 +179,26 @@ TEST_F(PendrelNotificationTest, CallerNumbersGoToTheDeviceLogWhenItIsSwitchedOn)
     EXPECT_EQ(log->toPlainText(), "CallerID:222");
 }
 
+// A client that closes the device from inside its callback.
+void CloseOnRing(int channel, int event, int param, const char* text) {
+    EventRecorder::Callback(channel, event, param, text);
+    if (event == VD_EVT_RING) {
+        EXPECT_EQ(VD_DevClose(), 0);
+    }
+}
+
+TEST_F(PendrelNotificationTest, ClosingFromInsideTheCallbackIsSafe) {
+    ASSERT_EQ(VD_DevOpen(&CloseOnRing), 0);
+    ASSERT_TRUE(EventRecorder::WaitForEvent(VD_EVT_DEVICE_STATUS));
+    Box("ring");
+    Box("cid 5551234");  // queued behind the ring: never delivered
+    ASSERT_TRUE(EventRecorder::WaitForEvent(VD_EVT_RING));
+    RunFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(EventRecorder::Events().size(), 2u);
+    EXPECT_EQ(SetupDialog(), nullptr);
+    EXPECT_EQ(VD_DevClose(), -1);
+}
+
 TEST_F(PendrelNotificationTest, DeliveryWorksWithoutACallback) {
     ASSERT_EQ(VD_DevOpen(nullptr), 0);
     ASSERT_TRUE(RunUntil([&] { return BoxStatus("plugged") == "1"; }));
