@@ -1,6 +1,7 @@
-// The call pop-up page in a real browser engine: it defines onKTAEvent, shows each event,
+// The pages in a real browser engine. The call pop-up defines onKTAEvent, shows each event,
 // says it is ready on load, and sends "work finished" and "play recording" to the sentinel
-// address with the pop-up's handle, as the client's page bridge expects.
+// address with the pop-up's handle, as the client's page bridge expects; the call lists show
+// what the call logs stored.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -61,7 +62,7 @@ class BridgePage : public QWebEnginePage {
     }
 };
 
-class DemoPopupPageBrowserTest : public ::testing::Test {
+class DemoWebPagesBrowserTest : public ::testing::Test {
   protected:
     void SetUp() override {
         App();
@@ -97,7 +98,7 @@ class DemoPopupPageBrowserTest : public ::testing::Test {
     std::unique_ptr<BridgePage> page_;
 };
 
-TEST_F(DemoPopupPageBrowserTest, PageTalksToTheClientThroughTheSentinel) {
+TEST_F(DemoWebPagesBrowserTest, PageTalksToTheClientThroughTheSentinel) {
     page_->load(QUrl(QString::fromStdString(service_->baseUrl() +
                                             "/Modules/CallPopup.aspx?EnterpriseID=10001"
                                             "&UserAccount=agent1&PWD=ABC&RANDOM=123")));
@@ -128,6 +129,49 @@ TEST_F(DemoPopupPageBrowserTest, PageTalksToTheClientThroughTheSentinel) {
     EXPECT_EQ(finished["ActID"], 1);
     EXPECT_EQ(finished["HandleID"], 11);
     EXPECT_EQ(finished["sParam"], "");
+}
+
+TEST_F(DemoWebPagesBrowserTest, CallListsShowTheStoredCallsAndPlayThroughTheSentinel) {
+    auto& db = service_->database();
+    CallLog answered;
+    answered.agentId = 8001;
+    answered.teleNumber = "13800138000";
+    answered.talkType = 1;
+    answered.startTime = "2024-03-15 09:30:12";
+    answered.stopTime = "2024-03-15 09:31:40";
+    answered.vocId = "{AAAA-1}";
+    answered.userName = "张三";
+    db.storeCallLog(answered);
+    CallLog missed = answered;
+    missed.talkType = 11;
+    missed.vocId = "{AAAA-2}";
+    missed.teleNumber = "01062345678";
+    db.storeCallLog(missed);
+    db.storeRecording({"{AAAA-1}", "8001", "x.mp3", "/nonexistent/x.mp3", 3, "", ""});
+
+    const auto waitForRows = [&](int rows) {
+        return WaitUntil([&] {
+            return Run("document.querySelectorAll('#calls tbody tr').length").toInt() == rows;
+        });
+    };
+    page_->load(QUrl(QString::fromStdString(
+        service_->baseUrl() +
+        R"(/Modules/Dvs/TalkList2.aspx?CompanyID=10001&AgentID=8001&jsonScope={"Scope":[{"Scope":"a_1"}]})")));
+    ASSERT_TRUE(waitForRows(2));
+    EXPECT_EQ(Run("document.querySelectorAll('#calls tbody button').length").toInt(), 1)
+        << "only the call with a recording offers playing";
+    Run("document.querySelector('#calls tbody button').click()");
+    const Json play = WaitForCommand(1);
+    EXPECT_EQ(play["ActID"], 2);
+    EXPECT_EQ(play["sParam"], "{AAAA-1}");
+
+    page_->load(QUrl(QString::fromStdString(
+        service_->baseUrl() +
+        "/Modules/Dvs/MissCall2.aspx?CompanyID=10001&AgentID=8001&jsonScope=x")));
+    ASSERT_TRUE(waitForRows(1));
+    EXPECT_TRUE(Run("document.querySelector('#calls tbody').textContent")
+                    .toString()
+                    .contains("01062345678"));
 }
 
 }  // namespace
