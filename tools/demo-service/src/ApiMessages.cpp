@@ -219,8 +219,7 @@ std::string AnswerAppLogin(DemoDatabase& db, const QueryParams& params) {
     if (!pwd)
         return StateAnswer(kStateBadRequest, "missing parameter PWD");
     // The user account arrives form-encoded: a space is "+".
-    std::string account = params.value("UserAccount");
-    std::replace(account.begin(), account.end(), '+', ' ');
+    const std::string account = params.getFormValue("UserAccount").value_or(std::string());
     const auto user = db.findUser(enterprise->enterpriseId, account);
     if (!user || !EqualsIgnoringCase(*pwd, Md5Hex(user->password)))
         return StateAnswer(kStateWrongPassword, "wrong user account or password");

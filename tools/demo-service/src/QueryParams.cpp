@@ -40,15 +40,30 @@ QueryParams QueryParams::Parse(std::string_view target) {
                             std::string(rawKey.substr(0, 64)) + "\"";
             return result;
         }
-        result.params_.emplace_back(std::move(key), std::move(value));
+        result.params_.push_back({std::move(key), std::move(value), std::string(rawValue)});
     }
     return result;
 }
 
 std::optional<std::string> QueryParams::get(std::string_view key) const {
-    for (const auto& [k, v] : params_)
-        if (k == key)
-            return v;
+    for (const auto& p : params_)
+        if (p.key == key)
+            return p.value;
+    return std::nullopt;
+}
+
+std::optional<std::string> QueryParams::getFormValue(std::string_view key) const {
+    for (const auto& p : params_) {
+        if (p.key != key)
+            continue;
+        std::string spaced = p.rawValue;
+        for (auto& c : spaced)
+            if (c == '+')
+                c = ' ';
+        std::string decoded;
+        PercentDecode(spaced, decoded);  // it decoded once already, in Parse
+        return decoded;
+    }
     return std::nullopt;
 }
 

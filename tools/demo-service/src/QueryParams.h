@@ -27,10 +27,17 @@ class QueryParams {
     // The value of the first parameter with this key (keys are case-sensitive).
     std::optional<std::string> get(std::string_view key) const;
     std::string value(std::string_view key) const { return get(key).value_or(std::string()); }
+    // The value of a form-encoded parameter, where "+" stands for a space and "%2B" for "+".
+    std::optional<std::string> getFormValue(std::string_view key) const;
     std::size_t size() const { return params_.size(); }
 
   private:
-    std::vector<std::pair<std::string, std::string>> params_;
+    struct Param {
+        std::string key;
+        std::string value;
+        std::string rawValue;  // as in the target
+    };
+    std::vector<Param> params_;
     std::string error_;
 };
 

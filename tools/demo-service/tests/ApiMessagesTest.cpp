@@ -207,6 +207,12 @@ TEST_F(DemoApiMessagesTest, AppSignInReadsFormEncodedAccountAndEitherCaseOfDiges
                                  "&R=5&UserAccount=wang+wu&PWD=" + lowerDigest);
     EXPECT_EQ(answer["State"], 1000) << answer.dump();
     EXPECT_EQ(answer["AgentID"], "8003");
+
+    // An encoded "+" is a plus sign, not a space.
+    service_->database().addUser({8004, kSeedEnterpriseId, "a+b", "pw", "A", "演示中心_01", 1});
+    const Json plus = PostJson("/AppLogin.aspx?" + SignedQuery(2001, "EnterpriseID", "10001") +
+                               "&R=5&UserAccount=a%2Bb&PWD=" + Md5Hex("pw"));
+    EXPECT_EQ(plus["AgentID"], "8004") << plus.dump();
 }
 
 TEST_F(DemoApiMessagesTest, CallLogIsStoredWithEveryFieldAndAResendReplacesIt) {
