@@ -33,7 +33,9 @@ class NoCallNotifier : public ICallNotifier {
 }  // namespace
 
 TRodiZerad::TRodiZerad(TAgentPorts ports)
-    : ports_(std::move(ports)), clock_(ports_.clock ? *ports_.clock : platform::ProcessClock()) {}
+    : ports_(std::move(ports)), clock_(ports_.clock ? *ports_.clock : platform::ProcessClock()) {
+    SignInMessageHandler = [this](platform::Message& m) { HandleSignInMessage(m); };
+}
 
 TRodiZerad::~TRodiZerad() {
     if (!closed_)
@@ -139,6 +141,8 @@ void TRodiZerad::DispatchTrdMsg(platform::Message& msg) {
         case WM_TRD_LOG:
             if (TTxtLog* log = ProcessLog())
                 log->WriteLog(msg.text());
+            if (OnWorkerLogLine)
+                OnWorkerLogLine(msg.text());
             break;
         case WM_TRD_CALLERINFO:
             HandleCallerInfoAnswer(static_cast<int>(msg.wParam), msg.text());

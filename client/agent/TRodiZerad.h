@@ -82,6 +82,17 @@ class TRodiZerad {
     int StartLineService();
     // The sign-in answered State 1000: signed in from now on, then StartLineService.
     void SignedIn();
+
+    // --- Sign-in ---
+    // Starts the sign-in request (M=1000) on a TTrdLogin worker; the answer
+    // arrives as WM_TRD_LOGIN and is told to the host as event 11.
+    // 1 started, 0 refused (signed in already, AgentID not above 0 or empty
+    // password), -1 the worker could not start.
+    int SetLoginEx(int AppId, int agentId, const std::string& userAccount,
+                   const std::string& organization, const std::string& userName,
+                   const std::string& password);
+    // The request address of SetLoginEx; `r` is the millisecond part of the time.
+    std::string SignInUrl(int AppId, const std::string& password, int r) const;
     // Closes the device, unloads the library and frees the upload workers.
     void CloseAgent();
 
@@ -110,8 +121,11 @@ class TRodiZerad {
     // --- Events to the host ---
     TDevEvent OnDevEvent;
     TOnShowMain OnShowMain;
-    // Receives the sign-in answers (1134) and sign-out answers (1135).
+    // Receives the sign-in answers (1134) and sign-out answers (1135); the
+    // agent's own handling unless the host replaces it.
     std::function<void(platform::Message&)> SignInMessageHandler;
+    // Told every worker log line (1136) after it went to the text log.
+    std::function<void(const std::string&)> OnWorkerLogLine;
     // Called on every state timer tick, for the sign-in's own time-out.
     std::function<void()> OnStateTick;
     // Raises an agent event; whatever the handler throws is caught and logged.
@@ -195,6 +209,9 @@ class TRodiZerad {
     void StartCallerInfoLookup(const std::string& number);
     void SubmitRecording();
     void StartUploadWorkers();
+    void HandleSignInMessage(platform::Message& msg);
+    void HandleLoginAnswer(int sequence, const std::string& answer);
+    void HandleLogoutAnswer(int sequence, const std::string& answer);
     void EnsureNotifier();
     void ArmTimer(int ms);
     void StartPlatformTimer();
@@ -203,6 +220,7 @@ class TRodiZerad {
 
     TAgentPorts ports_;
     bool closed_ = false;
+    int logoutSeq_ = 0;  // no sign-out request exists, so it stays 0
     bool inTick_ = false;
     const platform::Clock& clock_;
     std::unique_ptr<platform::PeriodicTimer> timer_;
