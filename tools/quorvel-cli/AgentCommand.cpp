@@ -12,11 +12,19 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include <QTimer>
 
 #include "AgentLineProtocol.h"
 #include "HeadlessNotifier.h"
+#include "SignInOptions.h"
 #include "StdinLineReader.h"
 #include "client/agent/TRodiZerad.h"
+#include "client/service/CallerInfoRequester.h"
+#include "client/service/UploadWorkerFactory.h"
+#include "client/service/WorkerLog.h"
+#include "client/service/WorkerShared.h"
 #include "client/shell/Configuration.h"
 #include "client/shell/TxtLog.h"
 #include "platform/Paths.h"
@@ -37,9 +45,12 @@ extern "C" void OnTerminationSignal(int) {
 struct AgentOptions {
     std::string programDir;
     std::string dataDir;
+    bool verbose = false;
+    TSignInOptions signIn;
 };
 
 bool ParseOptions(int argc, char** argv, AgentOptions& o) {
+    std::vector<std::string> signInArgs;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if ((a == "--program-dir" || a == "--data-dir") && i + 1 < argc) {
@@ -48,10 +59,20 @@ bool ParseOptions(int argc, char** argv, AgentOptions& o) {
                 value += platform::kPathSeparator;
             }
             (a == "--program-dir" ? o.programDir : o.dataDir) = value;
+        } else if (a == "--verbose") {
+            o.verbose = true;
+        } else if (IsSignInOption(a) && i + 1 < argc) {
+            signInArgs.push_back(a);
+            signInArgs.push_back(argv[++i]);
         } else {
             std::cerr << "quorvel-cli agent: unknown or incomplete option " << a << "\n";
             return false;
         }
+    }
+    std::string error;
+    if (!ParseSignInOptions(signInArgs, o.signIn, error)) {
+        std::cerr << "quorvel-cli agent: " << error << "\n";
+        return false;
     }
     return true;
 }
@@ -118,17 +139,46 @@ int RunAgentCommand(int argc, char** argv) {
 
     platform::QtMessageLoop loop;
     HeadlessNotifierFactory notifiers(loop);
+    TCallerInfoRequester callerInfo;
+    TUploadWorkerFactory uploadWorkers;
     TAgentPorts ports;
     ports.createTimer = [] { return std::make_unique<platform::QtPeriodicTimer>(); };
     ports.notifiers = &notifiers;
     ports.programFolder = options.programDir;
+    const bool signIn = options.signIn.requested;
+    if (signIn) {
+        ports.callerInfo = &callerInfo;
+        ports.uploadWorkers = &uploadWorkers;
+    }
     auto agent = std::make_unique<TRodiZerad>(std::move(ports));
-    agent->OnDevEvent = PrintEvent;
+    int status = 0;
+    bool answered = false;    // the sign-in's first answer arrived
+    bool endOfInput = false;  // input ended while the sign-in was open
+    agent->OnDevEvent = [&](int evt, int i, const std::string& s) {
+        PrintEvent(evt, i, s);
+        if (evt == kEvtSignIn && !answered) {
+            answered = true;
+            if (i != TRodiZerad::kLoginSignedIn) {
+                std::cerr << "quorvel-cli agent: sign-in refused, State " << i << "\n";
+                status = 1;
+                app.quit();
+            } else if (endOfInput) {
+                app.quit();
+            }
+        }
+    };
+    if (options.verbose) {
+        agent->OnWorkerLogLine = [](const std::string& line) { std::cerr << line << "\n"; };
+    }
 
     // Lines from standard input reach the agent on this (the user-interface) thread.
     platform::MessageTarget input(loop, [&](platform::Message& m) {
         if (m.number == StdinLineReader::kMsgEndOfInput) {
-            app.quit();
+            // The sign-in's outcome decides the exit status, so it is awaited.
+            if (signIn && !answered)
+                endOfInput = true;
+            else
+                app.quit();
             return;
         }
         int kind = 0;
@@ -144,14 +194,47 @@ int RunAgentCommand(int argc, char** argv) {
     });
 
     agent->InitAgent();
-    agent->StartLineService();  // as the sign-in does, without signing in
-    int status = 0;
-    {
-        StdinLineReader reader(STDIN_FILENO, input.handle());
-        status = app.exec();
+    // A sign-in that gets no answer: its worker ended without posting one.
+    // The verdict is queued behind whatever the worker posted before it ended.
+    QTimer unanswered;
+    if (signIn) {
+        const TSignInOptions& o = options.signIn;
+        agent->Host = o.host;
+        agent->Port = o.port;
+        const int started =
+            agent->SetLoginEx(o.appId, o.agentId, o.account, o.organization, o.name, o.password);
+        if (started != 1) {
+            std::cerr << "quorvel-cli agent: the sign-in did not start (" << started << ")\n";
+            status = 1;
+        }
+        QObject::connect(&unanswered, &QTimer::timeout, &app, [&] {
+            if (answered || RunningOneShotWorkers() > 0)
+                return;
+            unanswered.stop();
+            loop.enqueue([&] {
+                if (answered)
+                    return;
+                std::cerr << "quorvel-cli agent: the sign-in got no answer\n";
+                status = 1;
+                app.quit();
+            });
+        });
+        unanswered.start(50);
+    } else {
+        agent->StartLineService();  // as the sign-in does, without signing in
     }
+    if (status == 0) {
+        StdinLineReader reader(STDIN_FILENO, input.handle());
+        const int loopStatus = app.exec();
+        if (status == 0)
+            status = loopStatus;
+    }
+    unanswered.stop();
+    SetClosing();
     agent->CloseAgent();
     agent.reset();
+    WaitForOneShotWorkers(15000);
+    DetachWorkerLog();
     SetProcessLog(nullptr);
     std::fflush(stdout);
     close(g_signalPipe[0]);

@@ -13,10 +13,15 @@ void PrintUsage(std::ostream& out) {
            "                      (--caller | --dialled) [NUMBER...]\n"
            "      Classifies each number (the arguments, or one per line from standard\n"
            "      input) as the agent does; prints one JSON object per line.\n"
-           "  quorvel-cli agent [--program-dir DIR] [--data-dir DIR]\n"
+           "  quorvel-cli agent [--program-dir DIR] [--data-dir DIR] [--verbose]\n"
+           "                    [--sign-in HOST:PORT --agent-id N --password P [--app-id N]\n"
+           "                     [--account A] [--org O] [--name N]]\n"
            "      Runs the agent headless with the device library and the rules of the\n"
            "      program folder; prints every agent event as MyEvt<TAB>iParam<TAB>sParam\n"
-           "      and hands lines \"sim KIND TEXT\" from standard input to SimulateEvent.\n";
+           "      and hands lines \"sim KIND TEXT\" from standard input to SimulateEvent.\n"
+           "      --sign-in signs the agent in with the service at HOST:PORT first and\n"
+           "      runs it signed in: caller look-ups, recordings, call-log and recording\n"
+           "      uploads. --verbose copies the workers' log lines to standard error.\n";
 }
 
 }  // namespace
