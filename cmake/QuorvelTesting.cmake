@@ -1,4 +1,5 @@
-# quorvel_add_test(NAME <name> SOURCES ... LIBS ... [LABELS ...])
+# quorvel_add_test(NAME <name> SOURCES ... LIBS ... [LABELS label] [TIMEOUT s])
+# One label per program: a list does not survive test discovery.
 # Builds a GoogleTest program and registers its tests with CTest. Tests that
 # run threads carry the label "threaded"; the ThreadSanitizer build runs those.
 if(QUORVEL_BUILD_TESTS)
