@@ -1,5 +1,6 @@
-# quorvel_add_test(NAME <name> SOURCES ... LIBS ... [LABELS label] [TIMEOUT s])
-# One label per program: a list does not survive test discovery.
+# quorvel_add_test(NAME <name> SOURCES ... LIBS ... [LABELS label] [TIMEOUT s] [ENV NAME=VALUE ...])
+# One label per program: a list does not survive test discovery. ENV adds
+# NAME=VALUE entries to the tests' environment.
 # Builds a GoogleTest program and registers its tests with CTest. Tests that
 # run threads carry the label "threaded"; the ThreadSanitizer build runs those.
 if(QUORVEL_BUILD_TESTS)
@@ -12,7 +13,7 @@ function(quorvel_add_test)
   if(NOT QUORVEL_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   quorvel_warnings(${T_NAME})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
@@ -23,7 +24,7 @@ function(quorvel_add_test)
   # The environment goes through env(1): a list-valued ENVIRONMENT property
   # does not survive test discovery.
   set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR
-    "/usr/bin/env;QT_QPA_PLATFORM=offscreen;QUORVEL_PROGRAM_DIR=${QUORVEL_PROGRAM_DIR};QUORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    "/usr/bin/env;QT_QPA_PLATFORM=offscreen;QUORVEL_PROGRAM_DIR=${QUORVEL_PROGRAM_DIR};QUORVEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};${T_ENV}")
   set(props TIMEOUT ${T_TIMEOUT})
   if(T_LABELS)
     list(APPEND props LABELS "${T_LABELS}")
