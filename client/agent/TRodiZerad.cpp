@@ -5,32 +5,11 @@
 
 #include "client/agent/DeviceLibrary.h"
 #include "client/agent/LineInput.h"
+#include "client/agent/SilentCallNotifier.h"
 #include "client/service/WindowMessages.h"
 #include "client/shell/TxtLog.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
-
-namespace {
-
-// Stands in for the notification window while there is none.
-class NoCallNotifier : public ICallNotifier {
-  public:
-    void ShowRing(const std::string&) override {}
-    void ShowRingCount(int) override {}
-    void ShowIncoming(const std::string&) override {}
-    void ShowCallerInfo(const std::string&, const std::string&, const std::string&,
-                        const std::string&, const std::string&, const std::string&,
-                        const std::string&, const std::string&) override {}
-    void ShowMissed() override {}
-    void ShowAnswered() override {}
-    void ShowCallingOut(const std::string&) override {}
-    void ShowHungUp() override {}
-    void HideWarn() override {}
-    void SetEnabled(bool) override {}
-    platform::TargetHandle MessageHandle() const override { return 0; }
-};
-
-}  // namespace
 
 TRodiZerad::TRodiZerad(TAgentPorts ports)
     : ports_(std::move(ports)), clock_(ports_.clock ? *ports_.clock : platform::ProcessClock()) {
@@ -52,7 +31,7 @@ std::string TRodiZerad::ProgramFolder() const {
 }
 
 ICallNotifier& TRodiZerad::Warn() {
-    static NoCallNotifier none;
+    static SilentCallNotifier none;
     return notifier_ ? *notifier_ : none;
 }
 

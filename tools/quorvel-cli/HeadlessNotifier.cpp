@@ -1,23 +1,14 @@
 #include "HeadlessNotifier.h"
 
+#include "client/agent/SilentCallNotifier.h"
+
 namespace {
 
-class HeadlessNotifier : public ICallNotifier {
+// Shows nothing; only the message target is real.
+class HeadlessNotifier : public SilentCallNotifier {
   public:
     HeadlessNotifier(platform::MessageLoop& loop, std::function<void(platform::Message&)> onTrdMsg)
         : target_(loop, std::move(onTrdMsg)) {}
-    void ShowRing(const std::string&) override {}
-    void ShowRingCount(int) override {}
-    void ShowIncoming(const std::string&) override {}
-    void ShowCallerInfo(const std::string&, const std::string&, const std::string&,
-                        const std::string&, const std::string&, const std::string&,
-                        const std::string&, const std::string&) override {}
-    void ShowMissed() override {}
-    void ShowAnswered() override {}
-    void ShowCallingOut(const std::string&) override {}
-    void ShowHungUp() override {}
-    void HideWarn() override {}
-    void SetEnabled(bool) override {}
     platform::TargetHandle MessageHandle() const override { return target_.handle(); }
 
   private:
