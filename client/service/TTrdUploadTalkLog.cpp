@@ -5,6 +5,7 @@
 #include <chrono>
 #include <exception>
 
+#include "client/agent/CallTypeName.h"
 #include "client/service/ApiQuery.h"
 #include "client/service/QueueFileXml.h"
 #include "client/service/RecordFields.h"
@@ -20,21 +21,6 @@ std::string FolderOf(const TUploadWorkerOptions& options) {
     return options.dataFolder.empty() ? DataFolder() : options.dataFolder;
 }
 
-std::string CallTypeText(int callType) {
-    switch (callType) {
-        case 0:
-            return "空闲";
-        case 1:
-            return "接听";
-        case 2:
-            return "呼出";
-        case 11:
-            return "未接来电";
-        default:
-            return "未定义的类型:" + std::to_string(callType);
-    }
-}
-
 std::string Journalled(const TTalkInfo& info) {
     return FieldToXmlText(TalkInfoAttributes(info));
 }
@@ -46,7 +32,7 @@ std::string RecordText(const TTalkInfo& info) {
 }
 
 std::string ChildFailureLine(const TTalkInfo& info, const std::string& error) {
-    return "提交历史话单异常: TelNo:" + info.CallerID + " CallType:" + CallTypeText(info.TalkType) +
+    return "提交历史话单异常: TelNo:" + info.CallerID + " CallType:" + CallTypeName(info.TalkType) +
            " Time:" + QueueDateTimeText(info.tmStart) + " ->" + error + " ";
 }
 
