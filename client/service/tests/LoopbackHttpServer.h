@@ -83,6 +83,14 @@ class TLoopbackHttpServer {
     std::vector<int> openFds_;
 };
 
+// A port on 127.0.0.1 with nothing listening on it.
+inline int ClosedPort() {
+    TLoopbackHttpServer probe;
+    const int port = probe.port();
+    probe.stop();
+    return port;
+}
+
 // The value of `key` in a request target's query, percent-decoded; empty when absent.
 std::string QueryValue(const std::string& target, const std::string& key);
 // The keys of a request target's query, in order.

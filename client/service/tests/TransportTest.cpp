@@ -10,6 +10,7 @@
 #include "client/service/JsonField.h"
 #include "client/service/tests/LoopbackHttpServer.h"
 
+using servicetest::ClosedPort;
 using servicetest::TLoopbackHttpServer;
 using servicetest::TReply;
 
@@ -17,14 +18,6 @@ namespace {
 
 std::string UrlOn(const TLoopbackHttpServer& server, const std::string& path = "/api.aspx?M=1") {
     return "http://127.0.0.1:" + std::to_string(server.port()) + path;
-}
-
-// A port with nothing listening on it.
-int ClosedPort() {
-    TLoopbackHttpServer probe;
-    const int port = probe.port();
-    probe.stop();
-    return port;
 }
 
 }  // namespace

@@ -19,13 +19,6 @@ using namespace servicetest;
 
 namespace {
 
-int ClosedPort() {
-    TLoopbackHttpServer probe;
-    const int port = probe.port();
-    probe.stop();
-    return port;
-}
-
 class UploadTalkLogTest : public ServiceFixture {
   protected:
     std::unique_ptr<TTrdUploadTalkLog> makeWorker(int port) {

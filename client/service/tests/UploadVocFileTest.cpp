@@ -18,13 +18,6 @@ using namespace servicetest;
 
 namespace {
 
-int ClosedPort() {
-    TLoopbackHttpServer probe;
-    const int port = probe.port();
-    probe.stop();
-    return port;
-}
-
 std::string AllByteValues(int repeat) {
     std::string s;
     for (int r = 0; r < repeat; ++r) {

@@ -20,13 +20,6 @@ using namespace servicetest;
 
 namespace {
 
-int ClosedPort() {
-    TLoopbackHttpServer probe;
-    const int port = probe.port();
-    probe.stop();
-    return port;
-}
-
 class WorkersTest : public ServiceFixture {
   protected:
     void TearDown() override {
