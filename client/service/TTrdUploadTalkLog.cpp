@@ -7,6 +7,7 @@
 
 #include "client/agent/CallTypeName.h"
 #include "client/service/ApiQuery.h"
+#include "client/service/QueueFileRecovery.h"
 #include "client/service/QueueFileXml.h"
 #include "client/service/RecordFields.h"
 #include "client/service/WorkerLog.h"
@@ -35,6 +36,17 @@ std::string ChildFailureLine(const TTalkInfo& info, const std::string& error) {
     return "提交历史话单异常: TelNo:" + info.CallerID + " CallType:" + CallTypeName(info.TalkType) +
            " Time:" + QueueDateTimeText(info.tmStart) + " ->" + error + " ";
 }
+
+// The log lines about TACallLogs.xml.
+const TQueueFileTexts kQueueFileTexts{
+    .missing = "无历史话单",
+    .unreadable = "读取历史话单异常-2: ->",
+    .unreadableEnd = " ",
+    .unreadableSetAside = "无法读取的历史话单文件已改名为:",
+    .wrongRoot = "历史话单文件根节点不是 CallLogs 而是 ",
+    .loadedCount = "历史话单数: ",
+    .skippedCopy = "含无效条目的历史话单文件已保留为:",
+};
 
 }  // namespace
 
@@ -126,49 +138,8 @@ void TTrdUploadTalkLog::LoadQueue() {
     }
 
     if (!fromJournal) {
-        TQueueFileLoad load = LoadQueueFile(queueFile_, kCallLogRoot);
-        bool keepCopy = false;
-        switch (load.status) {
-            case TQueueFileLoad::Status::Missing:
-                LogWorkerMsg("无历史话单");
-                break;
-            case TQueueFileLoad::Status::Unreadable: {
-                LogWorkerError("读取历史话单异常-2: ->" + load.error + " ");
-                std::string error;
-                const std::string aside = SetFileAside(queueFile_, error);
-                LogWorkerError("无法读取的历史话单文件已改名为:" + (aside.empty() ? error : aside));
-                break;
-            }
-            case TQueueFileLoad::Status::WrongRoot: {
-                std::string error;
-                const std::string aside = SetFileAside(queueFile_, error);
-                LogWorkerError("历史话单文件根节点不是 CallLogs 而是 " + load.rootName +
-                               ",已改名为:" + (aside.empty() ? error : aside));
-                break;
-            }
-            case TQueueFileLoad::Status::Loaded:
-                LogWorkerMsg("历史话单数: " + std::to_string(load.fields.size()));
-                break;
-        }
-        std::uint64_t id = 0;
-        for (const TFieldValues& values : load.fields) {
-            TTalkInfo info;
-            std::string error;
-            if (TalkInfoFromFields(values, info, error)) {
-                entries.emplace_back(++id, std::move(info));
-            } else {
-                LogWorkerError(ChildFailureLine(info, error));
-                keepCopy = true;
-            }
-        }
-        if (keepCopy && load.status == TQueueFileLoad::Status::Loaded) {
-            // Keep the original beside, so the dropped entries can still be looked at.
-            const std::string copy = queueFile_ + ".skipped";
-            ::unlink(copy.c_str());
-            if (::link(queueFile_.c_str(), copy.c_str()) == 0) {
-                LogWorkerError("含无效条目的历史话单文件已保留为:" + copy);
-            }
-        }
+        entries = RecoverQueueFile<TTalkInfo>(queueFile_, kCallLogRoot, kQueueFileTexts,
+                                              TalkInfoFromFields, ChildFailureLine);
     }
 
     std::string error;

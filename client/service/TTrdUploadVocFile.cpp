@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "client/service/ApiQuery.h"
+#include "client/service/QueueFileRecovery.h"
 #include "client/service/QueueFileXml.h"
 #include "client/service/RecordFields.h"
 #include "client/service/RecordingUpload.h"
@@ -26,6 +27,17 @@ std::string Journalled(const TVocFileInfo& info) {
 std::string ChildFailureLine(const TVocFileInfo& info, const std::string& error) {
     return "提交历史语音文件: " + info.locFile + " 异常-20  " + error;
 }
+
+// The log lines about TAVocRecords.xml.
+const TQueueFileTexts kQueueFileTexts{
+    .missing = "没有历史语音文件",
+    .unreadable = "读取历史语音文件异常-22 ",
+    .unreadableEnd = "",
+    .unreadableSetAside = "无法读取的历史语音文件已改名为:",
+    .wrongRoot = "历史语音文件根节点不是 VocRecords 而是 ",
+    .loadedCount = "",
+    .skippedCopy = "含无效条目的历史语音文件已保留为:",
+};
 
 }  // namespace
 
@@ -92,47 +104,8 @@ void TTrdUploadVocFile::LoadQueue() {
     }
 
     if (!fromJournal) {
-        TQueueFileLoad load = LoadQueueFile(queueFile_, kVocRoot);
-        bool keepCopy = false;
-        switch (load.status) {
-            case TQueueFileLoad::Status::Missing:
-                LogWorkerMsg("没有历史语音文件");
-                break;
-            case TQueueFileLoad::Status::Unreadable: {
-                LogWorkerError("读取历史语音文件异常-22 " + load.error);
-                std::string error;
-                const std::string aside = SetFileAside(queueFile_, error);
-                LogWorkerError("无法读取的历史语音文件已改名为:" + (aside.empty() ? error : aside));
-                break;
-            }
-            case TQueueFileLoad::Status::WrongRoot: {
-                std::string error;
-                const std::string aside = SetFileAside(queueFile_, error);
-                LogWorkerError("历史语音文件根节点不是 VocRecords 而是 " + load.rootName +
-                               ",已改名为:" + (aside.empty() ? error : aside));
-                break;
-            }
-            case TQueueFileLoad::Status::Loaded:
-                break;
-        }
-        std::uint64_t id = 0;
-        for (const TFieldValues& values : load.fields) {
-            TVocFileInfo info;
-            std::string error;
-            if (VocFileInfoFromFields(values, info, error)) {
-                entries.emplace_back(++id, std::move(info));
-            } else {
-                LogWorkerError(ChildFailureLine(info, error));
-                keepCopy = true;
-            }
-        }
-        if (keepCopy && load.status == TQueueFileLoad::Status::Loaded) {
-            const std::string copy = queueFile_ + ".skipped";
-            ::unlink(copy.c_str());
-            if (::link(queueFile_.c_str(), copy.c_str()) == 0) {
-                LogWorkerError("含无效条目的历史语音文件已保留为:" + copy);
-            }
-        }
+        entries = RecoverQueueFile<TVocFileInfo>(queueFile_, kVocRoot, kQueueFileTexts,
+                                                 VocFileInfoFromFields, ChildFailureLine);
     }
 
     std::string error;
