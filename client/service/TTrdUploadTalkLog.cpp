@@ -46,6 +46,9 @@ const TQueueFileTexts kQueueFileTexts{
     .wrongRoot = "历史话单文件根节点不是 CallLogs 而是 ",
     .loadedCount = "历史话单数: ",
     .skippedCopy = "含无效条目的历史话单文件已保留为:",
+    .journalUnreadable = "读取话单日志异常: ->",
+    .journalDamaged = "话单日志有 ",
+    .journalRecovered = "从日志恢复话单数: ",
 };
 
 }  // namespace
@@ -103,47 +106,12 @@ void TTrdUploadTalkLog::SubmitTalkLog(const TTalkInfo& info) {
 }
 
 void TTrdUploadTalkLog::LoadQueue() {
-    std::vector<TPersistentQueue<TTalkInfo>::Entry> entries;
-    bool fromJournal = false;
-    std::uint64_t usedIds = 0;
-    const std::string& journalPath = queue_.JournalPath();
-
-    if (platform::FileExists(journalPath)) {
-        TJournalReplay replay = TRecordJournal::Replay(journalPath);
-        if (!replay.opened) {
-            std::string error;
-            const std::string aside = SetFileAside(journalPath, error);
-            LogWorkerError("读取话单日志异常: ->" + replay.error +
-                           " 已改名为:" + (aside.empty() ? error : aside));
-        } else {
-            fromJournal = true;
-            usedIds = replay.maxId;
-            if (replay.damagedLines > 0) {
-                LogWorkerError("话单日志有 " + std::to_string(replay.damagedLines) +
-                               " 行不完整,已跳过");
-            }
-            for (auto& pending : replay.pending) {
-                TFieldValues values;
-                TTalkInfo info;
-                std::string error;
-                if (FieldFromXmlText(pending.payload, values, error) &&
-                    TalkInfoFromFields(values, info, error)) {
-                    entries.emplace_back(pending.id, std::move(info));
-                } else {
-                    LogWorkerError(ChildFailureLine(info, error));
-                }
-            }
-            LogWorkerMsg("从日志恢复话单数: " + std::to_string(entries.size()));
-        }
-    }
-
-    if (!fromJournal) {
-        entries = RecoverQueueFile<TTalkInfo>(queueFile_, kCallLogRoot, kQueueFileTexts,
-                                              TalkInfoFromFields, ChildFailureLine);
-    }
-
+    TRecoveredQueue<TTalkInfo> recovered =
+        RecoverQueue<TTalkInfo>(queue_.JournalPath(), queueFile_, kCallLogRoot, kQueueFileTexts,
+                                TalkInfoFromFields, ChildFailureLine);
     std::string error;
-    if (!queue_.Start(std::move(entries), fromJournal, usedIds, error)) {
+    if (!queue_.Start(std::move(recovered.entries), recovered.fromJournal, recovered.usedIds,
+                      error)) {
         LogWorkerError("话单队列无法写入磁盘,暂存内存: " + error);
     }
 }

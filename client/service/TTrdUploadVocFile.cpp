@@ -37,6 +37,9 @@ const TQueueFileTexts kQueueFileTexts{
     .wrongRoot = "历史语音文件根节点不是 VocRecords 而是 ",
     .loadedCount = "",
     .skippedCopy = "含无效条目的历史语音文件已保留为:",
+    .journalUnreadable = "读取语音文件日志异常: ->",
+    .journalDamaged = "语音文件日志有 ",
+    .journalRecovered = "从日志恢复语音文件数: ",
 };
 
 }  // namespace
@@ -69,47 +72,12 @@ void TTrdUploadVocFile::SubmitVocFile(const TVocFileInfo& info) {
 }
 
 void TTrdUploadVocFile::LoadQueue() {
-    std::vector<TPersistentQueue<TVocFileInfo>::Entry> entries;
-    bool fromJournal = false;
-    std::uint64_t usedIds = 0;
-    const std::string& journalPath = queue_.JournalPath();
-
-    if (platform::FileExists(journalPath)) {
-        TJournalReplay replay = TRecordJournal::Replay(journalPath);
-        if (!replay.opened) {
-            std::string error;
-            const std::string aside = SetFileAside(journalPath, error);
-            LogWorkerError("读取语音文件日志异常: ->" + replay.error +
-                           " 已改名为:" + (aside.empty() ? error : aside));
-        } else {
-            fromJournal = true;
-            usedIds = replay.maxId;
-            if (replay.damagedLines > 0) {
-                LogWorkerError("语音文件日志有 " + std::to_string(replay.damagedLines) +
-                               " 行不完整,已跳过");
-            }
-            for (auto& pending : replay.pending) {
-                TFieldValues values;
-                TVocFileInfo info;
-                std::string error;
-                if (FieldFromXmlText(pending.payload, values, error) &&
-                    VocFileInfoFromFields(values, info, error)) {
-                    entries.emplace_back(pending.id, std::move(info));
-                } else {
-                    LogWorkerError(ChildFailureLine(info, error));
-                }
-            }
-            LogWorkerMsg("从日志恢复语音文件数: " + std::to_string(entries.size()));
-        }
-    }
-
-    if (!fromJournal) {
-        entries = RecoverQueueFile<TVocFileInfo>(queueFile_, kVocRoot, kQueueFileTexts,
-                                                 VocFileInfoFromFields, ChildFailureLine);
-    }
-
+    TRecoveredQueue<TVocFileInfo> recovered =
+        RecoverQueue<TVocFileInfo>(queue_.JournalPath(), queueFile_, kVocRoot, kQueueFileTexts,
+                                   VocFileInfoFromFields, ChildFailureLine);
     std::string error;
-    if (!queue_.Start(std::move(entries), fromJournal, usedIds, error)) {
+    if (!queue_.Start(std::move(recovered.entries), recovered.fromJournal, recovered.usedIds,
+                      error)) {
         LogWorkerError("语音文件队列无法写入磁盘,暂存内存: " + error);
     }
 }
