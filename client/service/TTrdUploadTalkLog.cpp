@@ -7,6 +7,7 @@
 
 #include "client/agent/CallTypeName.h"
 #include "client/service/ApiQuery.h"
+#include "client/service/JournalRetry.h"
 #include "client/service/QueueFileRecovery.h"
 #include "client/service/QueueFileXml.h"
 #include "client/service/RecordFields.h"
@@ -117,15 +118,7 @@ void TTrdUploadTalkLog::LoadQueue() {
 }
 
 void TTrdUploadTalkLog::KeepJournal() {
-    if (queue_.JournalOk())
-        return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPersistTry_ < std::chrono::milliseconds(options_.persistRetryMs))
-        return;
-    lastPersistTry_ = now;
-    std::string error;
-    if (queue_.RetryPersist(error))
-        LogWorkerMsg("话单队列已写入磁盘");
+    RetryJournalWhenDue(queue_, lastPersistTry_, options_.persistRetryMs, "话单队列已写入磁盘");
 }
 
 void TTrdUploadTalkLog::Run() {

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "client/service/ApiQuery.h"
+#include "client/service/JournalRetry.h"
 #include "client/service/QueueFileRecovery.h"
 #include "client/service/QueueFileXml.h"
 #include "client/service/RecordFields.h"
@@ -83,15 +84,7 @@ void TTrdUploadVocFile::LoadQueue() {
 }
 
 void TTrdUploadVocFile::KeepJournal() {
-    if (queue_.JournalOk())
-        return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPersistTry_ < std::chrono::milliseconds(options_.persistRetryMs))
-        return;
-    lastPersistTry_ = now;
-    std::string error;
-    if (queue_.RetryPersist(error))
-        LogWorkerMsg("语音文件队列已写入磁盘");
+    RetryJournalWhenDue(queue_, lastPersistTry_, options_.persistRetryMs, "语音文件队列已写入磁盘");
 }
 
 void TTrdUploadVocFile::Run() {
