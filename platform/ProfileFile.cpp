@@ -208,12 +208,14 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
     std::string k, v;
     for (std::string_view line : SplitLines(content)) {
         if (auto name = SectionName(line)) {
-            if (inSection && !written) insertNewKey();
+            if (inSection && !written)
+                insertNewKey();
             inSection = !written && EqualsNoCase(*name, section);
             sectionSeen = sectionSeen || inSection;
             out.append(line);
             out += eol;
-            if (inSection) insertAt = out.size();
+            if (inSection)
+                insertAt = out.size();
             continue;
         }
         if (inSection && !written && KeyValue(line, k, v) && EqualsNoCase(k, key)) {
@@ -223,13 +225,15 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
         }
         out.append(line);
         out += eol;
-        if (inSection && !Trim(line).empty()) insertAt = out.size();
+        if (inSection && !Trim(line).empty())
+            insertAt = out.size();
     }
     if (!written) {
         if (sectionSeen) {
             insertNewKey();
         } else {
-            if (!out.empty()) out += eol;
+            if (!out.empty())
+                out += eol;
             out += "[" + section + "]" + eol + newLine + eol;
         }
     }

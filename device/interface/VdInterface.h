@@ -27,26 +27,21 @@ extern "C" {
 
 /* Event codes delivered through the callback. */
 enum {
-    VD_EVT_RING = 0,           /* param: running ring counter */
-    VD_EVT_IDLE = 1,           /* line back to idle without a hang-up */
-    VD_EVT_CALLER_ID = 2,      /* text: the caller's number */
+    VD_EVT_RING = 0,      /* param: running ring counter */
+    VD_EVT_IDLE = 1,      /* line back to idle without a hang-up */
+    VD_EVT_CALLER_ID = 2, /* text: the caller's number */
     VD_EVT_OFF_HOOK = 3,
-    VD_EVT_ON_HOOK = 4,        /* hang-up */
-    VD_EVT_DTMF = 5,           /* text: one character, the digit */
+    VD_EVT_ON_HOOK = 4, /* hang-up */
+    VD_EVT_DTMF = 5,    /* text: one character, the digit */
     VD_EVT_VENDOR_25 = 10,
     VD_EVT_VENDOR_28 = 13,
     VD_EVT_HANGUP_STATE4 = 22,
     VD_EVT_VENDOR_13 = 23,
-    VD_EVT_DEVICE_STATUS = 32  /* param: VD_STATUS_*; text: status text in the library's language */
+    VD_EVT_DEVICE_STATUS = 32 /* param: VD_STATUS_*; text: status text in the library's language */
 };
 
 /* Device status values of VD_EVT_DEVICE_STATUS. */
-enum {
-    VD_STATUS_UNPLUGGED = 0,
-    VD_STATUS_PLUGGED = 1,
-    VD_STATUS_FAILURE = 3,
-    VD_STATUS_ALARM = 4
-};
+enum { VD_STATUS_UNPLUGGED = 0, VD_STATUS_PLUGGED = 1, VD_STATUS_FAILURE = 3, VD_STATUS_ALARM = 4 };
 
 /* Language identifiers of VD_SetLang. */
 enum {
@@ -66,28 +61,23 @@ typedef void(VD_CALL* VD_EventCallback)(int32_t channel, int32_t event, int32_t 
  * into the text; a 32-bit build stores the pointer itself. */
 #pragma pack(push, 1)
 typedef struct VD_DevInfo {
-    uint16_t version;      /* 0: 0x0100 */
-    uint32_t deviceName;   /* 2: "Dravik USB Device" */
-    uint16_t reserved6;    /* 6 */
-    uint16_t channels;     /* 8: 1 after a successful open, else 0 */
-    uint16_t word10;       /* 10 */
-    uint16_t reserved12;   /* 12 */
-    uint16_t opened;       /* 14: 1 after a successful open, else 0 */
-    uint16_t reserved16;   /* 16 */
-    uint16_t word18;       /* 18: 1 */
-    uint32_t codingName;   /* 20: "ADPCM 8 bit" */
-    uint32_t vendorText;   /* 24: "CVA" */
-    uint32_t reserved28;   /* 28 */
+    uint16_t version;    /* 0: 0x0100 */
+    uint32_t deviceName; /* 2: "Dravik USB Device" */
+    uint16_t reserved6;  /* 6 */
+    uint16_t channels;   /* 8: 1 after a successful open, else 0 */
+    uint16_t word10;     /* 10 */
+    uint16_t reserved12; /* 12 */
+    uint16_t opened;     /* 14: 1 after a successful open, else 0 */
+    uint16_t reserved16; /* 16 */
+    uint16_t word18;     /* 18: 1 */
+    uint32_t codingName; /* 20: "ADPCM 8 bit" */
+    uint32_t vendorText; /* 24: "CVA" */
+    uint32_t reserved28; /* 28 */
 } VD_DevInfo;
 #pragma pack(pop)
 
 /* Handles of the texts in the record's pointer slots (64-bit builds). */
-enum {
-    VD_TEXT_NONE = 0,
-    VD_TEXT_DEVICE_NAME = 1,
-    VD_TEXT_CODING_NAME = 2,
-    VD_TEXT_VENDOR = 3
-};
+enum { VD_TEXT_NONE = 0, VD_TEXT_DEVICE_NAME = 1, VD_TEXT_CODING_NAME = 2, VD_TEXT_VENDOR = 3 };
 
 /* The thirteen exports. */
 typedef int16_t(VD_CALL* VD_DevOpen_t)(VD_EventCallback callback);
@@ -127,10 +117,14 @@ static inline const char* VD_DevInfoText(uint32_t slot) {
     return (const char*)(uintptr_t)slot;
 #else
     switch (slot) {
-        case VD_TEXT_DEVICE_NAME: return "Dravik USB Device";
-        case VD_TEXT_CODING_NAME: return "ADPCM 8 bit";
-        case VD_TEXT_VENDOR: return "CVA";
-        default: return "";
+        case VD_TEXT_DEVICE_NAME:
+            return "Dravik USB Device";
+        case VD_TEXT_CODING_NAME:
+            return "ADPCM 8 bit";
+        case VD_TEXT_VENDOR:
+            return "CVA";
+        default:
+            return "";
     }
 #endif
 }
