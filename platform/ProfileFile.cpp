@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "platform/Text.h"
 
 namespace platform {
@@ -126,18 +127,6 @@ std::string SingleLine(const std::string& value) {
             c = ' ';
     }
     return out;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // Writes the new content beside the file and renames it over the file.

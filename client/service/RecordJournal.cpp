@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "platform/Clock.h"
+#include "platform/FileIo.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -41,24 +42,6 @@ std::string ChecksumOf(char kind, std::uint64_t id, const std::string& payload) 
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08x", Fnv1a(covered));
     return hex;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Parses one line (without its "\n"); false when it is damaged.
@@ -235,7 +218,7 @@ bool TRecordJournal::AppendLine(const std::string& line, bool sync, std::string&
         error = "日志文件未打开 " + path_;
         return false;
     }
-    if (!WriteAll(fd_, line.data(), line.size()) || (sync && ::fdatasync(fd_) != 0)) {
+    if (!platform::WriteAll(fd_, line) || (sync && ::fdatasync(fd_) != 0)) {
         error = ErrnoText("写入失败 " + path_);
         // Cut a partial line away so the next line starts clean.
         if (::ftruncate(fd_, size_) != 0) {
@@ -307,7 +290,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& content, st
         error = ErrnoText("创建失败 " + temp);
         return false;
     }
-    if (!WriteAll(fd, content.data(), content.size()) || ::fsync(fd) != 0) {
+    if (!platform::WriteAll(fd, content) || ::fsync(fd) != 0) {
         error = ErrnoText("写入失败 " + temp);
         ::close(fd);
         ::unlink(temp.c_str());

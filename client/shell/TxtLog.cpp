@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "client/shell/Configuration.h"
+#include "platform/FileIo.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -36,25 +37,6 @@ int TTxtLog::sequenceNumber() const {
     return sequence_;
 }
 
-namespace {
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-}  // namespace
-
 void TTxtLog::WriteLog(const std::string& text) {
     std::string failure;
     {
@@ -77,7 +59,7 @@ void TTxtLog::WriteLog(const std::string& text) {
             failure = std::strerror(errno);
         } else {
             struct stat st {};
-            if (!WriteAll(fd, line)) {
+            if (!platform::WriteAll(fd, line)) {
                 failure = std::strerror(errno);
             } else if (fstat(fd, &st) != 0) {
                 failure = std::strerror(errno);
